@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+/// Display formats of list columns and printed fields.
+namespace Format {
+
+enum class Display {
+    Plain,     ///< the value as text
+    Fixed1,    ///< "0.0"
+    Fixed2,    ///< "0.00"
+    Fixed3,    ///< "0.000"
+    MonthYear, ///< "mmmm yyyy г.": "Декабрь 2026 г."
+    Date,      ///< "dd.mm.yyyy"
+};
+
+/// Month name as the period box lists it, 1 = "Январь"; empty outside 1..12.
+QString monthName(int month);
+/// Genitive month name, 1 = "января"; empty outside 1..12.
+QString monthNameGenitive(int month);
+
+/// "Декабрь 2026 г."; empty for an invalid date.
+QString monthYear(const QDate& date);
+/// "9 декабря 2026"; empty for an invalid date.
+QString dayMonthYear(const QDate& date);
+/// "09.12.2026"; empty for an invalid date.
+QString shortDate(const QDate& date);
+
+/// A date column as stored ("YYYY-MM-DD", possibly with a time part); invalid for NULL
+/// or a text that is not a date.
+QDate dateFromVariant(const QVariant& value);
+
+/// A database value shown in a display format. Decimal columns arrive as integer units
+/// and `scale` says how many of their digits are decimals. NULL shows as empty text.
+QString display(const QVariant& value, Display format, int scale = 0);
+
+} // namespace Format
