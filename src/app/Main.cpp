@@ -1,0 +1,328 @@
+#include "Main.h"
+
+#include "About.h"
+#include "AppInfo.h"
+#include "Dialogs.h"
+#include "Format.h"
+#include "LookupComboBox.h"
+#include "Start.h"
+#include "WorkingData.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString ExitQuestion =
+    u"Вы действительно хотите закончить работу и выйти из программы?\r\n\r\n"
+    "Если Вы не сохранили файлы, то вся введенная информация\r\n"
+    "со сведениями:\r\n"
+    "- о плательщиках за услуги,\r\n"
+    "- o начислениях за услуги,\r\n"
+    "- o лицах, учитываемых при расчете платы за услуги,\r\n"
+    "будет утеряна."_s;
+
+/// Shows the database-wait pointer for as long as it lives.
+class WaitCursor
+{
+public:
+    WaitCursor()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents();
+    }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QTableView* makeGrid(const QString& name, QWidget* parent)
+{
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(name);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAlternatingRowColors(true);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->verticalHeader()->setVisible(false);
+    grid->horizontalHeader()->setSectionsClickable(true);
+    grid->horizontalHeader()->setHighlightSections(false);
+    return grid;
+}
+
+} // namespace
+
+TMain_Form::TMain_Form(QWidget* parent)
+    : TMain_Form(Options{}, parent)
+{
+}
+
+TMain_Form::TMain_Form(const Options& options, QWidget* parent)
+    : QMainWindow(parent)
+    , m_options(options)
+{
+    setObjectName(u"Main_Form"_s);
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    // The organisation and the month of the statement.
+    Dez_RxDBLC = new LookupComboBox(central);
+    Dez_RxDBLC->setObjectName(u"Dez_RxDBLC"_s);
+    Dez_RxDBLC->setMinimumContentsLength(40);
+    Mes_CB = new QComboBox(central);
+    Mes_CB->setObjectName(u"Mes_CB"_s);
+    for (int month = 1; month <= 12; ++month)
+        Mes_CB->addItem(Format::monthName(month));
+    Year_RxSE = new QSpinBox(central);
+    Year_RxSE->setObjectName(u"Year_RxSE"_s);
+    Year_RxSE->setRange(1999, 2100);
+    Year_RxSE->setValue(2005);
+    // The month and year change with the mouse only: the arrow keys must not move the
+    // period under the operator's hands.
+    Mes_CB->installEventFilter(this);
+    Year_RxSE->installEventFilter(this);
+    if (auto* yearEdit = Year_RxSE->findChild<QLineEdit*>())
+        yearEdit->installEventFilter(this);
+
+    auto* dezCaption = new QLabel(u"Организация:"_s, central);
+    dezCaption->setBuddy(Dez_RxDBLC);
+    auto* periodCaption = new QLabel(u"Отчетный период:"_s, central);
+    periodCaption->setBuddy(Mes_CB);
+    auto* top = new QHBoxLayout;
+    top->addWidget(dezCaption);
+    top->addWidget(Dez_RxDBLC, 1);
+    top->addSpacing(24);
+    top->addWidget(periodCaption);
+    top->addWidget(Mes_CB);
+    top->addWidget(Year_RxSE);
+
+    T1_DBG = makeGrid(u"T1_DBG"_s, central);
+    T2_DBG = makeGrid(u"T2_DBG"_s, central);
+    T3_DBG = makeGrid(u"T3_DBG"_s, central);
+    ColT1_Label = new QLabel(u"0"_s, central);
+    ColT1_Label->setObjectName(u"ColT1_Label"_s);
+    ColT2_Label = new QLabel(u"0"_s, central);
+    ColT2_Label->setObjectName(u"ColT2_Label"_s);
+    ColT3_Label = new QLabel(u"0"_s, central);
+    ColT3_Label->setObjectName(u"ColT3_Label"_s);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(top);
+    layout->addWidget(
+        buildListArea(u"Сведения о плательщике за жилищно-коммунальные и прочие услуги (файл I):"_s,
+                      T1_DBG, u"всего плательщиков:"_s, ColT1_Label),
+        1);
+    layout->addWidget(buildListArea(u"Сведения о начисленной плате за жилые помещения, "
+                                    "коммунальные и прочие услуги (файл II):"_s,
+                                    T2_DBG, u"всего начислений для выбранного плательщика:"_s,
+                                    ColT2_Label));
+    layout->addWidget(buildListArea(u"Сведения о лицах, которые учитываются при расчете платы за "
+                                    "жилищно-коммунальные и прочие услуги (файл III):"_s,
+                                    T3_DBG,
+                                    u"всего лиц, которые учитываются при расчете платы за услуги:"_s,
+                                    ColT3_Label));
+
+    QMenu* fileMenu = menuBar()->addMenu(u"Файл"_s);
+    fileMenu->setObjectName(u"N1"_s);
+    Exit_Programm = fileMenu->addAction(u" Закончить работу"_s);
+    Exit_Programm->setObjectName(u"Exit_Programm"_s);
+    connect(Exit_Programm, &QAction::triggered, this, &QWidget::close);
+    QMenu* helpMenu = menuBar()->addMenu(u"Помощь"_s);
+    helpMenu->setObjectName(u"N2"_s);
+    About = helpMenu->addAction(u"О программе ..."_s);
+    About->setObjectName(u"About"_s);
+    connect(About, &QAction::triggered, this, &TMain_Form::AboutClick);
+
+    connect(Dez_RxDBLC, &LookupComboBox::closedUp, this, &TMain_Form::Dez_RxDBLCCloseUp);
+    connect(Mes_CB, &QComboBox::currentIndexChanged, this, &TMain_Form::Mes_CBChange);
+    connect(Year_RxSE, &QSpinBox::valueChanged, this, &TMain_Form::Year_RxSEChange);
+
+    resize(1024, 720);
+    FormCreate();
+}
+
+TMain_Form::~TMain_Form()
+{
+    m_db.close();
+}
+
+QWidget* TMain_Form::buildListArea(const QString& title, QTableView* grid,
+                                   const QString& countCaption, QLabel* countLabel)
+{
+    auto* area = new QWidget(centralWidget());
+    auto* titleLabel = new QLabel(title, area);
+    QFont bold = titleLabel->font();
+    bold.setBold(true);
+    titleLabel->setFont(bold);
+    auto* caption = new QLabel(countCaption, area);
+    countLabel->setMinimumWidth(40);
+    auto* footer = new QHBoxLayout;
+    footer->addStretch(1);
+    footer->addWidget(caption);
+    footer->addWidget(countLabel);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(titleLabel);
+    layout->addWidget(grid, 1);
+    layout->addLayout(footer);
+    return area;
+}
+
+void TMain_Form::FormCreate()
+{
+    setWindowTitle(AppInfo::appTitle());
+    m_state = RunState();
+    m_state.posT1Id = 0;
+    m_state.resetPayerDefaults();
+}
+
+void TMain_Form::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        // Start-up runs once the window is on screen, as the greeting sits over it.
+        QTimer::singleShot(0, this, &TMain_Form::FormShow);
+    }
+}
+
+void TMain_Form::FormShow()
+{
+    {
+        TStart_Form greeting(m_options.greetingTickMs, this);
+        greeting.exec();
+    }
+    SetupLayout();
+    m_db.close();
+
+    const QString directory =
+        m_options.workingDirectory.isEmpty() ? QDir::currentPath() : m_options.workingDirectory;
+    switch (WorkingData::open(m_db, directory)) {
+    case WorkingData::OpenResult::Missing:
+        Dialogs::current().error(u"Не найдены рабочие файлы программы."_s);
+        m_exitWithoutQuestion = true;
+        close();
+        Q_EMIT startUpFinished();
+        return;
+    case WorkingData::OpenResult::Unusable:
+        Dialogs::current().error(u"Невозможно открыть рабочие файлы программы."_s);
+        close();
+        QCoreApplication::processEvents();
+        Q_EMIT startUpFinished();
+        return;
+    case WorkingData::OpenResult::Opened:
+        break;
+    }
+
+    ClearWorkingTables();
+    Dez_RxDBLC->setItems(WorkingData::organisations(m_db));
+    Dez_RxDBLC->setKeyValue(WorkingData::currentDezId(m_db));
+    m_state.dezId = Dez_RxDBLC->keyValue();
+
+    const QDate today = QDate::currentDate();
+    {
+        const QSignalBlocker blockMonth(Mes_CB);
+        Mes_CB->setCurrentIndex(today.month() - 1);
+    }
+    Year_RxSE->setValue(today.year());
+    Year_RxSEChange();
+
+    m_startedUp = true;
+    Q_EMIT startUpFinished();
+}
+
+void TMain_Form::SetupLayout()
+{
+    setMinimumSize(size());
+}
+
+bool TMain_Form::ClearWorkingTables()
+{
+    WaitCursor wait;
+    if (WorkingData::clearWorkingTables(m_db))
+        return true;
+    Dialogs::current().error(u"Ошибка удаления записей."_s);
+    return false;
+}
+
+void TMain_Form::Dez_RxDBLCCloseUp()
+{
+    QCoreApplication::processEvents();
+    m_state.dezId = Dez_RxDBLC->keyValue();
+    if (m_db.isOpen()) {
+        WaitCursor wait;
+        // A failure here is not the operator's concern: the export checks the codes.
+        WorkingData::setOrganisation(m_db, m_state.dezId);
+    }
+}
+
+void TMain_Form::Mes_CBChange()
+{
+    m_state.accountingPeriod = WorkingData::accountingPeriod(Mes_CB->currentIndex(), Year_RxSE->value());
+}
+
+void TMain_Form::Year_RxSEChange()
+{
+    Mes_CBChange();
+}
+
+bool TMain_Form::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool periodBox = watched == Mes_CB || watched == Year_RxSE ||
+                           (watched && watched->parent() == Year_RxSE);
+    if (periodBox && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Tab still moves the focus on; every other key is dropped.
+        if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMain_Form::AboutClick()
+{
+    TAbout_Form about(this);
+    about.exec();
+}
+
+bool TMain_Form::FormCloseQuery()
+{
+    if (m_exitWithoutQuestion || !m_db.isOpen())
+        return true;
+    if (!Dialogs::current().question(ExitQuestion, Dialogs::Button::No))
+        return false;
+    ClearWorkingTables();
+    m_db.close();
+    return true;
+}
+
+void TMain_Form::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TMain_Form::FormClose()
+{
+    m_db.close();
+}

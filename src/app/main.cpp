@@ -1,0 +1,39 @@
+#include "AppInfo.h"
+#include "InstanceGuard.h"
+#include "Main.h"
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+using namespace Qt::Literals::StringLiterals;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"orbelon"_s);
+    QApplication::setApplicationDisplayName(AppInfo::appTitle());
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+
+    // Qt's own dialogs and buttons in Russian.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(u"qtbase_ru"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    QtDialogs dialogs(AppInfo::appTitle());
+    Dialogs::install(&dialogs);
+
+    InstanceGuard guard(AppInfo::instanceName());
+    if (!guard.tryAcquire()) {
+        dialogs.warning(u"Приложение \"Орбелон\" уже работает."_s);
+        return 0;
+    }
+
+    TMain_Form mainForm;
+    mainForm.show();
+    const int rc = QApplication::exec();
+    Dialogs::install(nullptr);
+    return rc;
+}

@@ -1,0 +1,49 @@
+#include "LookupComboBox.h"
+
+#include <QAbstractItemView>
+
+LookupComboBox::LookupComboBox(QWidget* parent)
+    : QComboBox(parent)
+{
+    setEditable(false);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+}
+
+void LookupComboBox::setItems(const QList<QPair<QVariant, QString>>& items)
+{
+    const QVariant key = keyValue();
+    clear();
+    for (const auto& item : items)
+        addItem(item.second, item.first);
+    setKeyValue(key);
+}
+
+QVariant LookupComboBox::keyValue() const
+{
+    return currentIndex() < 0 ? QVariant() : currentData();
+}
+
+void LookupComboBox::setKeyValue(const QVariant& key)
+{
+    int found = -1;
+    if (key.isValid() && !key.isNull()) {
+        const QString wanted = key.toString();
+        for (int i = 0; i < count(); ++i) {
+            if (itemData(i).toString() == wanted) {
+                found = i;
+                break;
+            }
+        }
+    }
+    setCurrentIndex(found);
+}
+
+void LookupComboBox::hidePopup()
+{
+    // Qt also hides the popup when the window closes; only a list that was open
+    // counts as the operator closing it.
+    const bool wasOpen = view() && view()->isVisible();
+    QComboBox::hidePopup();
+    if (wasOpen)
+        Q_EMIT closedUp();
+}
