@@ -115,6 +115,9 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     T1_DBG = makeGrid(u"T1_DBG"_s, central);
     T2_DBG = makeGrid(u"T2_DBG"_s, central);
     T3_DBG = makeGrid(u"T3_DBG"_s, central);
+    // The payer list takes every extra pixel; the detail lists keep their height.
+    T2_DBG->setFixedHeight(150);
+    T3_DBG->setFixedHeight(150);
     ColT1_Label = new QLabel(u"0"_s, central);
     ColT1_Label->setObjectName(u"ColT1_Label"_s);
     ColT2_Label = new QLabel(u"0"_s, central);
