@@ -10,6 +10,7 @@ public:
     void error(const QString& text) override { print("error", text); }
     void warning(const QString& text) override { print("warning", text); }
     void notice(const QString& text) override { print("notice", text); }
+    void captionedWarning(const QString&, const QString& text) override { print("warning", text); }
     bool question(const QString& text, Button defaultButton) override
     {
         print("question", text);

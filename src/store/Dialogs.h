@@ -18,6 +18,8 @@ public:
     virtual void warning(const QString& text) = 0;
     /// A notice that an operation is done (warning icon, as the operators know it).
     virtual void notice(const QString& text) = 0;
+    /// A warning under a caption of its own instead of the program title.
+    virtual void captionedWarning(const QString& caption, const QString& text) = 0;
     /// A Yes/No question (warning icon) with the given default button; true for Yes.
     virtual bool question(const QString& text, Button defaultButton = Button::Yes) = 0;
     /// A file to read; empty when the operator cancels.

@@ -44,6 +44,11 @@ void QtDialogs::notice(const QString& text)
     showMessage(m_caption, QMessageBox::Warning, text);
 }
 
+void QtDialogs::captionedWarning(const QString& caption, const QString& text)
+{
+    showMessage(caption, QMessageBox::Warning, text);
+}
+
 bool QtDialogs::question(const QString& text, Button defaultButton)
 {
     QMessageBox box(QMessageBox::Warning, m_caption, text, QMessageBox::Yes | QMessageBox::No,

@@ -12,6 +12,7 @@ public:
     void error(const QString& text) override;
     void warning(const QString& text) override;
     void notice(const QString& text) override;
+    void captionedWarning(const QString& caption, const QString& text) override;
     bool question(const QString& text, Button defaultButton) override;
     QString openFileName(const QString& title, const QString& directory,
                          const QString& filter) override;

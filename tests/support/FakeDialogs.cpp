@@ -12,22 +12,27 @@ FakeDialogs::~FakeDialogs()
 
 void FakeDialogs::error(const QString& text)
 {
-    messages.append({Kind::Error, text});
+    messages.append({Kind::Error, text, {}});
 }
 
 void FakeDialogs::warning(const QString& text)
 {
-    messages.append({Kind::Warning, text});
+    messages.append({Kind::Warning, text, {}});
 }
 
 void FakeDialogs::notice(const QString& text)
 {
-    messages.append({Kind::Notice, text});
+    messages.append({Kind::Notice, text, {}});
+}
+
+void FakeDialogs::captionedWarning(const QString& caption, const QString& text)
+{
+    messages.append({Kind::Warning, text, caption});
 }
 
 bool FakeDialogs::question(const QString& text, Button defaultButton)
 {
-    messages.append({Kind::Question, text});
+    messages.append({Kind::Question, text, {}});
     questionDefaults.append(defaultButton);
     if (answers.isEmpty()) {
         ++unanswered;
@@ -38,13 +43,13 @@ bool FakeDialogs::question(const QString& text, Button defaultButton)
 
 QString FakeDialogs::openFileName(const QString& title, const QString&, const QString&)
 {
-    messages.append({Kind::OpenFile, title});
+    messages.append({Kind::OpenFile, title, {}});
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
 QString FakeDialogs::saveFileName(const QString& title, const QString&, const QString&)
 {
-    messages.append({Kind::SaveFile, title});
+    messages.append({Kind::SaveFile, title, {}});
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 

@@ -15,6 +15,7 @@ public:
     {
         Kind kind;
         QString text;
+        QString caption; ///< empty for the program title
     };
 
     FakeDialogs();
@@ -23,6 +24,7 @@ public:
     void error(const QString& text) override;
     void warning(const QString& text) override;
     void notice(const QString& text) override;
+    void captionedWarning(const QString& caption, const QString& text) override;
     /// Takes the next queued answer; with none queued, counts the question as
     /// unanswered and gives its default.
     bool question(const QString& text, Button defaultButton) override;
