@@ -3,7 +3,9 @@
 #include "About.h"
 #include "AppInfo.h"
 #include "Dialogs.h"
+#include "DataGrid.h"
 #include "Format.h"
+#include "GridRoutines.h"
 #include "LookupComboBox.h"
 #include "Start.h"
 #include "WorkingData.h"
@@ -13,13 +15,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSpinBox>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,21 +49,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-QTableView* makeGrid(const QString& name, QWidget* parent)
-{
-    auto* grid = new QTableView(parent);
-    grid->setObjectName(name);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setAlternatingRowColors(true);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    grid->verticalHeader()->setVisible(false);
-    grid->horizontalHeader()->setSectionsClickable(true);
-    grid->horizontalHeader()->setHighlightSections(false);
-    return grid;
-}
 
 } // namespace
 
@@ -112,9 +97,12 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     top->addWidget(Mes_CB);
     top->addWidget(Year_RxSE);
 
-    T1_DBG = makeGrid(u"T1_DBG"_s, central);
-    T2_DBG = makeGrid(u"T2_DBG"_s, central);
-    T3_DBG = makeGrid(u"T3_DBG"_s, central);
+    T1_DBG = new DataGrid(central);
+    T1_DBG->setObjectName(u"T1_DBG"_s);
+    T2_DBG = new DataGrid(central);
+    T2_DBG->setObjectName(u"T2_DBG"_s);
+    T3_DBG = new DataGrid(central);
+    T3_DBG->setObjectName(u"T3_DBG"_s);
     // The payer list takes every extra pixel; the detail lists keep their height.
     T2_DBG->setFixedHeight(150);
     T3_DBG->setFixedHeight(150);
@@ -165,7 +153,7 @@ TMain_Form::~TMain_Form()
     m_db.close();
 }
 
-QWidget* TMain_Form::buildListArea(const QString& title, QTableView* grid,
+QWidget* TMain_Form::buildListArea(const QString& title, DataGrid* grid,
                                    const QString& countCaption, QLabel* countLabel)
 {
     auto* area = new QWidget(centralWidget());
@@ -252,7 +240,7 @@ void TMain_Form::FormShow()
 
 void TMain_Form::SetupLayout()
 {
-    setMinimumSize(size());
+    CommonFnc::FreezeMinSize(this);
 }
 
 bool TMain_Form::ClearWorkingTables()

@@ -5,12 +5,12 @@
 
 #include <QMainWindow>
 
+class DataGrid;
 class LookupComboBox;
 class QAction;
 class QComboBox;
 class QLabel;
 class QSpinBox;
-class QTableView;
 
 /// The main window: owns the run's one database connection and its state, shows the
 /// statement being prepared as three lists, and holds the menu.
@@ -62,7 +62,7 @@ private:
     void Year_RxSEChange();
     void AboutClick();
 
-    QWidget* buildListArea(const QString& title, QTableView* grid, const QString& countCaption,
+    QWidget* buildListArea(const QString& title, DataGrid* grid, const QString& countCaption,
                            QLabel* countLabel);
 
     Options m_options;
@@ -75,9 +75,9 @@ private:
     LookupComboBox* Dez_RxDBLC;
     QComboBox* Mes_CB;
     QSpinBox* Year_RxSE;
-    QTableView* T1_DBG;
-    QTableView* T2_DBG;
-    QTableView* T3_DBG;
+    DataGrid* T1_DBG;
+    DataGrid* T2_DBG;
+    DataGrid* T3_DBG;
     QLabel* ColT1_Label;
     QLabel* ColT2_Label;
     QLabel* ColT3_Label;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QTableView>
+
+class RecordSetModel;
+
+/// A read-only grid over a RecordSetModel. Its selected row and the record set's current
+/// row are one: moving in the grid moves the record set, and after the rows are replaced
+/// (a refresh, a sort, a detail list following its master) the grid shows the record
+/// set's current row. A click on a column title sorts by that column.
+class DataGrid : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit DataGrid(QWidget* parent = nullptr);
+
+    void setRecordModel(RecordSetModel* model);
+    RecordSetModel* recordModel() const { return m_model; }
+
+    /// How a title click sorts: a query's list (the default) or an in-memory table's.
+    enum class TitleSort { Query, MemTable, None };
+    void setTitleSort(TitleSort mode) { m_titleSort = mode; }
+
+    /// Number of data rows.
+    int recordCount() const;
+
+Q_SIGNALS:
+    /// The current record changed (by the operator or by a reload).
+    void currentRecordChanged();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void showModelRow();
+    void titleClicked(int section);
+
+    RecordSetModel* m_model = nullptr;
+    TitleSort m_titleSort = TitleSort::Query;
+    bool m_syncing = false;
+};

@@ -1,0 +1,101 @@
+#include "FakeDialogs.h"
+#include "InputFilters.h"
+#include "KeyTyping.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestInputFilters : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typing_data();
+    void typing();
+    void numberBoxExit_data();
+    void numberBoxExit();
+};
+
+void TestInputFilters::typing_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("rejected");
+    QTest::addColumn<QString>("message");
+
+    const QString russian = u"Допускается ввод только русских символов."_s;
+    const QString numbers = u"Допускается ввод только чисел."_s;
+    QTest::newRow("surname") << int(CommonFnc::KeyFilter::RussianLetters) << u"Иванова-Петрова"_s
+                             << u"Иванова-Петрова"_s << 0 << QString();
+    QTest::newRow("surname with ё and Latin")
+        << int(CommonFnc::KeyFilter::RussianLetters) << u"Сёмин A"_s << u"Смин "_s << 2 << russian;
+    QTest::newRow("address with №") << int(CommonFnc::KeyFilter::AddressText) << u"12/3 №4 (XIV)"_s
+                                    << u"12/3 №4 (XIV)"_s << 0 << QString();
+    QTest::newRow("address with Latin letter")
+        << int(CommonFnc::KeyFilter::AddressText) << u"12b"_s << u"12"_s << 1 << russian;
+    QTest::newRow("digits") << int(CommonFnc::KeyFilter::Digits) << u"12a3"_s << u"123"_s << 1
+                            << numbers;
+    QTest::newRow("decimal point becomes comma")
+        << int(CommonFnc::KeyFilter::Decimal) << u"54.2"_s << u"54,2"_s << 0 << QString();
+    QTest::newRow("decimal rejects letters")
+        << int(CommonFnc::KeyFilter::Decimal) << u"1е5"_s << u"15"_s << 1 << numbers;
+}
+
+void TestInputFilters::typing()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, rejected);
+    QFETCH(QString, message);
+    FakeDialogs dialogs;
+    QLineEdit edit;
+    int changed = 0;
+    CommonFnc::AttachKeyFilter(&edit, CommonFnc::KeyFilter(filter), [&] { ++changed; });
+    typeText(&edit, typed);
+    QCOMPARE(edit.text(), shown);
+    QCOMPARE(changed, int(typed.size()) - rejected);
+    const QStringList errors = dialogs.texts(FakeDialogs::Kind::Error);
+    QCOMPARE(errors.size(), rejected);
+    for (const QString& e : errors)
+        QCOMPARE(e, message);
+    // Editing keys pass and still count as changes.
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QCOMPARE(changed, int(typed.size()) - rejected + 1);
+}
+
+void TestInputFilters::numberBoxExit_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("area") << u"0.00"_s << u"54,2"_s << u"54,20"_s;
+    QTest::newRow("second comma dropped") << u"0.00"_s << u"1,2,3"_s << u"1,23"_s;
+    QTest::newRow("arrears") << u"0.0"_s << u"3"_s << u"3,0"_s;
+    QTest::newRow("volume") << u"0.000"_s << u"12,5"_s << u"12,500"_s;
+    QTest::newRow("empty stays empty") << u"0.00"_s << QString() << QString();
+    QTest::newRow("not a number stays") << u"0.00"_s << u"abc"_s << u"abc"_s;
+}
+
+void TestInputFilters::numberBoxExit()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    auto* next = new QLineEdit(&window);
+    CommonFnc::AttachNumberFormat(edit, format);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    edit->setFocus();
+    edit->setText(typed);
+    next->setFocus();
+    QCOMPARE(edit->text(), after);
+}
+
+QTEST_MAIN(TestInputFilters)
+#include "tst_inputfilters.moc"
