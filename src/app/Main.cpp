@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "DataGrid.h"
 #include "Format.h"
+#include "RecordSetModel.h"
 #include "GridRoutines.h"
 #include "LookupComboBox.h"
 #include "Start.h"
@@ -97,48 +98,10 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     top->addWidget(Mes_CB);
     top->addWidget(Year_RxSE);
 
-    T1_DBG = new DataGrid(central);
-    T1_DBG->setObjectName(u"T1_DBG"_s);
-    T2_DBG = new DataGrid(central);
-    T2_DBG->setObjectName(u"T2_DBG"_s);
-    T3_DBG = new DataGrid(central);
-    T3_DBG->setObjectName(u"T3_DBG"_s);
-    // The payer list takes every extra pixel; the detail lists keep their height.
-    T2_DBG->setFixedHeight(150);
-    T3_DBG->setFixedHeight(150);
-    ColT1_Label = new QLabel(u"0"_s, central);
-    ColT1_Label->setObjectName(u"ColT1_Label"_s);
-    ColT2_Label = new QLabel(u"0"_s, central);
-    ColT2_Label->setObjectName(u"ColT2_Label"_s);
-    ColT3_Label = new QLabel(u"0"_s, central);
-    ColT3_Label->setObjectName(u"ColT3_Label"_s);
-
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
-    layout->addWidget(
-        buildListArea(u"Сведения о плательщике за жилищно-коммунальные и прочие услуги (файл I):"_s,
-                      T1_DBG, u"всего плательщиков:"_s, ColT1_Label),
-        1);
-    layout->addWidget(buildListArea(u"Сведения о начисленной плате за жилые помещения, "
-                                    "коммунальные и прочие услуги (файл II):"_s,
-                                    T2_DBG, u"всего начислений для выбранного плательщика:"_s,
-                                    ColT2_Label));
-    layout->addWidget(buildListArea(u"Сведения о лицах, которые учитываются при расчете платы за "
-                                    "жилищно-коммунальные и прочие услуги (файл III):"_s,
-                                    T3_DBG,
-                                    u"всего лиц, которые учитываются при расчете платы за услуги:"_s,
-                                    ColT3_Label));
-
-    QMenu* fileMenu = menuBar()->addMenu(u"Файл"_s);
-    fileMenu->setObjectName(u"N1"_s);
-    Exit_Programm = fileMenu->addAction(u" Закончить работу"_s);
-    Exit_Programm->setObjectName(u"Exit_Programm"_s);
-    connect(Exit_Programm, &QAction::triggered, this, &QWidget::close);
-    QMenu* helpMenu = menuBar()->addMenu(u"Помощь"_s);
-    helpMenu->setObjectName(u"N2"_s);
-    About = helpMenu->addAction(u"О программе ..."_s);
-    About->setObjectName(u"About"_s);
-    connect(About, &QAction::triggered, this, &TMain_Form::AboutClick);
+    buildLists(central);
+    buildMenu();
 
     connect(Dez_RxDBLC, &LookupComboBox::closedUp, this, &TMain_Form::Dez_RxDBLCCloseUp);
     connect(Mes_CB, &QComboBox::currentIndexChanged, this, &TMain_Form::Mes_CBChange);
@@ -151,28 +114,6 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
 TMain_Form::~TMain_Form()
 {
     m_db.close();
-}
-
-QWidget* TMain_Form::buildListArea(const QString& title, DataGrid* grid,
-                                   const QString& countCaption, QLabel* countLabel)
-{
-    auto* area = new QWidget(centralWidget());
-    auto* titleLabel = new QLabel(title, area);
-    QFont bold = titleLabel->font();
-    bold.setBold(true);
-    titleLabel->setFont(bold);
-    auto* caption = new QLabel(countCaption, area);
-    countLabel->setMinimumWidth(40);
-    auto* footer = new QHBoxLayout;
-    footer->addStretch(1);
-    footer->addWidget(caption);
-    footer->addWidget(countLabel);
-    auto* layout = new QVBoxLayout(area);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(titleLabel);
-    layout->addWidget(grid, 1);
-    layout->addLayout(footer);
-    return area;
 }
 
 void TMain_Form::FormCreate()
@@ -225,6 +166,7 @@ void TMain_Form::FormShow()
     Dez_RxDBLC->setItems(WorkingData::organisations(m_db));
     Dez_RxDBLC->setKeyValue(WorkingData::currentDezId(m_db));
     m_state.dezId = Dez_RxDBLC->keyValue();
+    openLists();
 
     const QDate today = QDate::currentDate();
     {
@@ -315,5 +257,8 @@ void TMain_Form::closeEvent(QCloseEvent* event)
 
 void TMain_Form::FormClose()
 {
+    T3_ADOQ->close();
+    T2_ADOQ->close();
+    T1_ADOQ->close();
     m_db.close();
 }

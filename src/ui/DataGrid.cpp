@@ -37,6 +37,14 @@ int DataGrid::recordCount() const
     return m_model ? m_model->rowCount() : 0;
 }
 
+bool DataGrid::locate(const QVariantList& key)
+{
+    if (!m_model || !m_model->recordSet().moveTo(key))
+        return false;
+    showModelRow();
+    return true;
+}
+
 void DataGrid::showModelRow()
 {
     if (!m_model)
@@ -61,6 +69,12 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
         return;
     m_model->recordSet().setCurrentRow(current.row());
     Q_EMIT currentRecordChanged();
+}
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    Q_EMIT doubleClickedAnywhere();
 }
 
 void DataGrid::titleClicked(int section)

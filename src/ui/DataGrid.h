@@ -24,13 +24,18 @@ public:
 
     /// Number of data rows.
     int recordCount() const;
+    /// Moves to the record with this key; false, staying where it was, when absent.
+    bool locate(const QVariantList& key);
 
 Q_SIGNALS:
     /// The current record changed (by the operator or by a reload).
     void currentRecordChanged();
+    /// A double click anywhere on the grid, rows or empty space alike.
+    void doubleClickedAnywhere();
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void showModelRow();

@@ -1,0 +1,126 @@
+// The main window's menu and its file commands.
+
+#include "Main.h"
+
+#include "Dialogs.h"
+#include "LookupComboBox.h"
+#include "RecordSetModel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QAction* addItem(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+/// An item whose window the program does not have yet: listed, but disabled.
+void addPending(QMenu* menu, const QString& name, const QString& caption)
+{
+    addItem(menu, name, caption)->setEnabled(false);
+}
+
+QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption)
+{
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    return menu;
+}
+
+} // namespace
+
+void TMain_Form::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = addSubmenu(bar, u"N1"_s, u"Файл"_s);
+    New_File = addItem(file, u"New_File"_s, u" Новый ..."_s);
+    Open_File = addItem(file, u"Open_File"_s, u" Загрузить ..."_s);
+    Save_File = addItem(file, u"Save_File"_s, u" Сохранить ..."_s);
+    file->addSeparator();
+    Exit_Programm = addItem(file, u"Exit_Programm"_s, u" Закончить работу"_s);
+
+    QMenu* edit = addSubmenu(bar, u"N13"_s, u"Редактирование"_s);
+    addPending(edit, u"Search"_s, u" Поиск ..."_s);
+    edit->addSeparator();
+    addPending(edit, u"Replace"_s, u"   Замена / Добавление / Удаление ..."_s);
+    addPending(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
+
+    QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
+    addPending(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
+    addPending(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
+    addPending(books, u"Sprav_HousesBTI"_s,
+               u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
+    books->addSeparator();
+    addPending(books, u"Sprav_Dez"_s, u" Справочник организаций"_s);
+    books->addSeparator();
+    addPending(books, u"Sprav_TypeOwn"_s, u" Справочник форм собственности"_s);
+    addPending(books, u"Sprav_TypeOccupancy"_s, u" Справочник типов заселения"_s);
+    addPending(books, u"Sprav_Relation"_s,
+               u" Справочник степени родства по отношению к плательщику"_s);
+    books->addSeparator();
+    addPending(books, u"Sprav_Services"_s, u" Справочник услуг"_s);
+    addPending(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
+
+    QMenu* reports = addSubmenu(bar, u"N21"_s, u"Отчеты "_s);
+    addPending(reports, u"PrintItogLudi"_s, u" Печать списка лиц, представленных в файле ..."_s);
+    addPending(reports, u"PrintKvitok"_s, u" Печать извещений ..."_s);
+    reports->addSeparator();
+    addPending(reports, u"Acts"_s, u"   Сводные данные ..."_s);
+
+    QMenu* userData = addSubmenu(bar, u"N4"_s, u"Данные пользователя"_s);
+    addPending(userData, u"UserDataSave"_s, u" Сохранение данных пользователя"_s);
+    addPending(userData, u"UserDataRestore"_s, u" Восстановление данных пользователя"_s);
+
+    QMenu* help = addSubmenu(bar, u"N2"_s, u"Помощь"_s);
+    About = addItem(help, u"About"_s, u"О программе ..."_s);
+
+    connect(New_File, &QAction::triggered, this, &TMain_Form::New_FileClick);
+    connect(Open_File, &QAction::triggered, this, &TMain_Form::Open_FileClick);
+    connect(Save_File, &QAction::triggered, this, &TMain_Form::Save_FileClick);
+    connect(Exit_Programm, &QAction::triggered, this, &QWidget::close);
+    connect(About, &QAction::triggered, this, &TMain_Form::AboutClick);
+}
+
+void TMain_Form::New_FileClick()
+{
+    if (T1_ADOQ->rowCount() > 0 &&
+        !Dialogs::current().question(u"Вся несохраненная информация будет утеряна.\r\n\r\n"
+                                     "Начать создание нового файла?"_s))
+        return;
+    if (!ClearWorkingTables())
+        return;
+    ReloadLists();
+    RememberListPositions();
+    m_state.clearFileNames();
+    m_state.resetPayerDefaults();
+}
+
+void TMain_Form::Open_FileClick()
+{
+    if (T1_ADOQ->rowCount() > 0 &&
+        !Dialogs::current().question(u"Вся несохраненная информация будет утеряна.\r\n\r\n"
+                                     "Начать редактирование нового файла?"_s))
+        return;
+    if (!ClearWorkingTables())
+        return;
+    ReloadLists();
+    RememberListPositions();
+    // The import window opens here once the program has it, followed by a reload.
+}
+
+void TMain_Form::Save_FileClick()
+{
+    if (Dez_RxDBLC->keyValue().isNull()) {
+        Dialogs::current().error(u"Не указана организация."_s);
+        return;
+    }
+    // The export window opens here once the program has it.
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+class Database;
+
+/// Changes of the statement being prepared that keep its derived columns true: the
+/// payer's totals follow its charges, its number of persons follows its persons, and a
+/// payer never outlives with its dependants. Every function returns false on failure,
+/// with Database::errorString() naming the statement and the driver's message.
+namespace WorkingStatement {
+
+/// Deletes the payer, its charges and its persons in one transaction; on failure
+/// nothing is deleted.
+bool deletePayer(Database& db, int t1Id);
+
+/// Deletes one charge in its own transaction.
+bool deleteCharge(Database& db, int t1Id, int t2Id);
+
+/// Sums the payer's charges (NULL counted as 0) into its four totals; a payer without
+/// charges gets 0, not NULL.
+bool resumPayerTotals(Database& db, int t1Id);
+
+/// Deletes one person and recounts the payer's persons, in one transaction; when the
+/// recount fails the person stays. `recountFailed` tells which step failed.
+bool deletePerson(Database& db, int t1Id, int t3Id, bool* recountFailed = nullptr);
+
+/// Sets the payer's PplCntReg to its number of persons, at least 1. Runs inside the
+/// caller's transaction when there is one.
+bool RecountPersons(Database& db, int t1Id);
+
+/// RelationID of a kinship term in the book; 0 when the book lacks it, -1 when the
+/// book could not be read.
+int findRelation(Database& db, const QString& name);
+/// Adds a kinship term to the book.
+bool addRelation(Database& db, const QString& name);
+
+/// The largest value of a numbering column plus 1 (1 for an empty table): the number of
+/// a new record. `scopeT1Id` restricts it to one payer's rows (T2_ID, T3_ID).
+int nextNumber(Database& db, const QString& table, const QString& column,
+               const QVariant& scopeT1Id = {});
+
+} // namespace WorkingStatement
