@@ -6,11 +6,12 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QHash>
 #include <QLocale>
 #include <QSqlRecord>
 
 #include <algorithm>
-#include <optional>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -77,7 +78,8 @@ bool RecordSet::refresh()
 void RecordSet::close()
 {
     m_db = nullptr;
-    m_data.clear();
+    m_cells.clear();
+    m_rowCount = 0;
     m_order.clear();
     m_fields.clear();
     m_current = -1;
@@ -85,7 +87,8 @@ void RecordSet::close()
 
 bool RecordSet::read()
 {
-    m_data.clear();
+    m_cells.clear();
+    m_rowCount = 0;
     m_order.clear();
     m_error.clear();
     Query query(*m_db, m_sql);
@@ -102,11 +105,12 @@ bool RecordSet::read()
         fields << record.fieldName(i);
     const bool fieldsChanged = fields != m_fields;
     m_fields = fields;
-    while (query.next()) {
-        QVector<QVariant> row(m_fields.size());
-        for (int i = 0; i < row.size(); ++i)
-            row[i] = query.value(i);
-        m_data.push_back(std::move(row));
+    const int fieldCount = int(m_fields.size());
+    QSqlQuery& raw = query.raw();
+    while (raw.next()) {
+        for (int i = 0; i < fieldCount; ++i)
+            m_cells.append(raw.value(i));
+        ++m_rowCount;
     }
     if (fieldsChanged) {
         // The sort text names fields; re-resolve it against the new field list.
@@ -117,7 +121,7 @@ bool RecordSet::read()
             m_sortText.clear();
     }
     applySort();
-    m_current = m_data.isEmpty() ? -1 : 0;
+    m_current = m_rowCount == 0 ? -1 : 0;
     return true;
 }
 
@@ -134,7 +138,7 @@ QVariant RecordSet::value(int row, int field) const
 {
     if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount())
         return {};
-    return m_data[m_order[row]][field];
+    return cell(m_order[row], field);
 }
 
 QVariant RecordSet::value(int row, QStringView name) const
@@ -181,59 +185,88 @@ bool RecordSet::setSort(const QString& sortText)
 
 void RecordSet::applySort()
 {
-    m_order.resize(m_data.size());
+    m_order.resize(m_rowCount);
     for (int i = 0; i < m_order.size(); ++i)
         m_order[i] = i;
     if (m_sortFields.isEmpty())
         return;
 
-    // Text fields compare by Russian collation; precomputed keys keep large lists fast.
+    // Each sort field is turned once into typed keys, so that comparing two rows does
+    // not convert values: lists of a hundred thousand payers sort in a blink.
+    enum Kind : quint8 { Null, Integer, Real, Text };
+    struct Key
+    {
+        Kind kind = Null;
+        qint64 integer = 0;
+        double real = 0;
+        int text = -1; ///< index into the field's collation keys
+    };
+    struct FieldKeys
+    {
+        std::vector<Key> keys;
+        std::vector<QCollatorSortKey> texts;
+        int field = 0;
+        bool descending = false;
+    };
+
     QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
-    QHash<int, QVector<std::optional<QCollatorSortKey>>> textKeys;
+    std::vector<FieldKeys> fields;
+    fields.reserve(m_sortFields.size());
     for (const SortField& sf : std::as_const(m_sortFields)) {
-        if (textKeys.contains(sf.field))
-            continue;
-        QVector<std::optional<QCollatorSortKey>> keys(m_data.size());
-        bool anyText = false;
-        for (int i = 0; i < m_data.size(); ++i) {
-            const QVariant& v = m_data[i][sf.field];
-            if (!isNull(v) && !isNumber(v)) {
-                keys[i] = collator.sortKey(v.toString());
-                anyText = true;
+        FieldKeys fk;
+        fk.field = sf.field;
+        fk.descending = sf.descending;
+        fk.keys.resize(m_rowCount);
+        // Names and addresses repeat a lot; one collation key per distinct text.
+        QHash<QString, int> textIndex;
+        for (int i = 0; i < m_rowCount; ++i) {
+            const QVariant& v = cell(i, sf.field);
+            Key& key = fk.keys[i];
+            if (isNull(v)) {
+                key.kind = Null;
+            } else if (v.metaType().id() == QMetaType::Double) {
+                key.kind = Real;
+                key.real = v.toDouble();
+            } else if (isNumber(v)) {
+                key.kind = Integer;
+                key.integer = v.toLongLong();
+            } else {
+                key.kind = Text;
+                const QString text = v.toString();
+                auto it = textIndex.constFind(text);
+                if (it == textIndex.constEnd()) {
+                    it = textIndex.insert(text, int(fk.texts.size()));
+                    fk.texts.push_back(collator.sortKey(text));
+                }
+                key.text = *it;
             }
         }
-        if (anyText)
-            textKeys.insert(sf.field, std::move(keys));
+        fields.push_back(std::move(fk));
     }
 
-    auto compareField = [&](int a, int b, int field) -> int {
-        const QVariant& va = m_data[a][field];
-        const QVariant& vb = m_data[b][field];
-        const bool na = isNull(va);
-        const bool nb = isNull(vb);
-        if (na || nb)
-            return na == nb ? 0 : (na ? -1 : 1);
-        if (isNumber(va) && isNumber(vb)) {
-            if (va.metaType().id() == QMetaType::Double || vb.metaType().id() == QMetaType::Double) {
-                const double da = va.toDouble();
-                const double db = vb.toDouble();
-                return da < db ? -1 : (da > db ? 1 : 0);
-            }
-            const qlonglong la = va.toLongLong();
-            const qlonglong lb = vb.toLongLong();
-            return la < lb ? -1 : (la > lb ? 1 : 0);
+    auto compareKeys = [&](const FieldKeys& fk, int a, int b) -> int {
+        const Key& ka = fk.keys[a];
+        const Key& kb = fk.keys[b];
+        if (ka.kind == Null || kb.kind == Null)
+            return ka.kind == kb.kind ? 0 : (ka.kind == Null ? -1 : 1);
+        if (ka.kind == Integer && kb.kind == Integer)
+            return ka.integer < kb.integer ? -1 : (ka.integer > kb.integer ? 1 : 0);
+        if (ka.kind != Text && kb.kind != Text) {
+            const double da = ka.kind == Real ? ka.real : double(ka.integer);
+            const double db = kb.kind == Real ? kb.real : double(kb.integer);
+            return da < db ? -1 : (da > db ? 1 : 0);
         }
-        const auto keys = textKeys.constFind(field);
-        if (keys != textKeys.constEnd() && (*keys)[a] && (*keys)[b])
-            return (*keys)[a]->compare(*(*keys)[b]);
-        return collator.compare(va.toString(), vb.toString());
+        if (ka.kind == Text && kb.kind == Text)
+            return ka.text == kb.text ? 0 : fk.texts[ka.text].compare(fk.texts[kb.text]);
+        // A number among texts: compared as the text it shows.
+        return collator.compare(cell(a, fk.field).toString(), cell(b, fk.field).toString());
     };
 
     std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
-        for (const SortField& sf : std::as_const(m_sortFields)) {
-            const int c = compareField(a, b, sf.field);
+        for (const FieldKeys& fk : fields) {
+            const int c = compareKeys(fk, a, b);
             if (c != 0)
-                return sf.descending ? c > 0 : c < 0;
+                return fk.descending ? c > 0 : c < 0;
         }
         return false;
     });
@@ -263,10 +296,10 @@ int RecordSet::locate(const QVariantList& key) const
         wanted << keyText(key[i]);
     }
     for (int row = 0; row < rowCount(); ++row) {
-        const QVector<QVariant>& data = m_data[m_order[row]];
+        const int index = m_order[row];
         bool match = true;
         for (int i = 0; i < fields.size() && match; ++i)
-            match = keyText(data[fields[i]]) == wanted[i];
+            match = keyText(cell(index, fields[i])) == wanted[i];
         if (match)
             return row;
     }

@@ -83,8 +83,11 @@ private:
     QueryParams m_params;
     QString m_error;
     QStringList m_fields;
-    QVector<QVector<QVariant>> m_data; ///< in query order
-    QVector<int> m_order;              ///< display row -> index into m_data
+    const QVariant& cell(int index, int field) const { return m_cells[index * m_fields.size() + field]; }
+
+    QVector<QVariant> m_cells; ///< row after row, in query order
+    int m_rowCount = 0;
+    QVector<int> m_order;      ///< display row -> row in query order
     QString m_sortText;
     QList<SortField> m_sortFields;
     QStringList m_keyFields;
