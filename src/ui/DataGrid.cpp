@@ -18,6 +18,8 @@ DataGrid::DataGrid(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSortIndicatorShown(false);
+    // A long title cut short keeps its beginning, which says what the column is.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
 }
 
@@ -29,7 +31,26 @@ void DataGrid::setRecordModel(RecordSetModel* model)
     setModel(model);
     if (m_model)
         connect(m_model, &RecordSetModel::rowsReplaced, this, &DataGrid::showModelRow);
+    m_fittedToRows = false;
+    fitColumns();
     showModelRow();
+}
+
+void DataGrid::fitColumns()
+{
+    if (!m_model)
+        return;
+    // Each column is as wide as its title or its widest visible text, within reason; a
+    // title cut short shows whole as the header's tooltip. Sized once with rows, so the
+    // operator's own widths stay.
+    constexpr int MaxWidth = 220;
+    const QFontMetrics header(horizontalHeader()->font());
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int title = header.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 16;
+        const int content = m_model->rowCount() > 0 ? sizeHintForColumn(c) : 0;
+        setColumnWidth(c, qBound(40, qMax(title, content), MaxWidth));
+    }
+    m_fittedToRows = m_model->rowCount() > 0;
 }
 
 int DataGrid::recordCount() const
@@ -49,6 +70,8 @@ void DataGrid::showModelRow()
 {
     if (!m_model)
         return;
+    if (!m_fittedToRows && m_model->rowCount() > 0)
+        fitColumns();
     m_syncing = true;
     const int row = m_model->recordSet().currentRow();
     if (row >= 0) {

@@ -39,9 +39,11 @@ protected:
 
 private:
     void showModelRow();
+    void fitColumns();
     void titleClicked(int section);
 
     RecordSetModel* m_model = nullptr;
     TitleSort m_titleSort = TitleSort::Query;
     bool m_syncing = false;
+    bool m_fittedToRows = false;
 };
