@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "WaitCursor.h"
 #include "About.h"
 #include "AppInfo.h"
 #include "Dialogs.h"
@@ -36,20 +37,6 @@ const QString ExitQuestion =
     "- o начислениях за услуги,\r\n"
     "- o лицах, учитываемых при расчете платы за услуги,\r\n"
     "будет утеряна."_s;
-
-/// Shows the database-wait pointer for as long as it lives.
-class WaitCursor
-{
-public:
-    WaitCursor()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::processEvents();
-    }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "Main.h"
 
+#include "WaitCursor.h"
 #include "DataGrid.h"
 #include "Dialogs.h"
 #include "GridRoutines.h"
@@ -20,19 +21,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::processEvents();
-    }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QToolButton* makeButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
                         const QString& hint)

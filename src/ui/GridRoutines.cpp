@@ -6,6 +6,7 @@
 #include "RecordSetModel.h"
 #include "Spreadsheet.h"
 #include "SysFolders.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -17,15 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace CommonFnc {
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 FileOpener& opener()
 {
