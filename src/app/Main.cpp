@@ -57,6 +57,8 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     // The organisation and the month of the statement.
     Dez_RxDBLC = new LookupComboBox(central);
     Dez_RxDBLC->setObjectName(u"Dez_RxDBLC"_s);
+    // No organisation chosen means no organisation, whatever code the payers carry.
+    Dez_RxDBLC->setKeepsUnknownKey(false);
     Dez_RxDBLC->setMinimumContentsLength(40);
     Mes_CB = new QComboBox(central);
     Mes_CB->setObjectName(u"Mes_CB"_s);

@@ -146,6 +146,16 @@ QVariant RecordSet::value(int row, QStringView name) const
     return value(row, fieldIndex(name));
 }
 
+QVariantMap RecordSet::rowValues(int row) const
+{
+    QVariantMap values;
+    if (row < 0 || row >= rowCount())
+        return values;
+    for (int f = 0; f < fieldCount(); ++f)
+        values.insert(m_fields[f], value(row, f));
+    return values;
+}
+
 Decimal RecordSet::decimal(int row, QStringView name) const
 {
     return Decimal::fromVariant(value(row, name), Schema::decimalScale(name));

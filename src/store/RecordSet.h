@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
 #include <QVector>
 
 class Database;
@@ -47,6 +48,8 @@ public:
 
     QVariant value(int row, int field) const;
     QVariant value(int row, QStringView name) const;
+    /// All fields of a row by name; empty for a row outside the set.
+    QVariantMap rowValues(int row) const;
     /// An exact decimal column read as its units (scale from the schema).
     Decimal decimal(int row, QStringView name) const;
 

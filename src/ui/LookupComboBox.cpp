@@ -1,5 +1,7 @@
 #include "LookupComboBox.h"
 
+#include "Query.h"
+
 #include <QAbstractItemView>
 
 LookupComboBox::LookupComboBox(QWidget* parent)
@@ -7,6 +9,7 @@ LookupComboBox::LookupComboBox(QWidget* parent)
 {
     setEditable(false);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    connect(this, &QComboBox::activated, this, [this] { m_unknownKey = QVariant(); });
 }
 
 void LookupComboBox::setItems(const QList<QPair<QVariant, QString>>& items)
@@ -20,7 +23,7 @@ void LookupComboBox::setItems(const QList<QPair<QVariant, QString>>& items)
 
 QVariant LookupComboBox::keyValue() const
 {
-    return currentIndex() < 0 ? QVariant() : currentData();
+    return currentIndex() < 0 ? m_unknownKey : currentData();
 }
 
 void LookupComboBox::setKeyValue(const QVariant& key)
@@ -35,6 +38,7 @@ void LookupComboBox::setKeyValue(const QVariant& key)
             }
         }
     }
+    m_unknownKey = found < 0 && m_keepUnknown && key.isValid() && !key.isNull() ? key : QVariant();
     setCurrentIndex(found);
 }
 
@@ -46,4 +50,15 @@ void LookupComboBox::hidePopup()
     QComboBox::hidePopup();
     if (wasOpen)
         Q_EMIT closedUp();
+}
+
+bool LookupComboBox::loadItems(Database& db, const QString& sql)
+{
+    QList<QPair<QVariant, QString>> items;
+    Query query(db, sql);
+    const bool ok = query.exec();
+    while (ok && query.next())
+        items.append({query.value(0), query.value(1).toString()});
+    setItems(items);
+    return ok;
 }
