@@ -10,6 +10,7 @@
 #include "GridRoutines.h"
 #include "LookupComboBox.h"
 #include "Start.h"
+#include "T1_TotalSumContext.h"
 #include "WorkingData.h"
 
 #include <QApplication>
@@ -165,6 +166,10 @@ void TMain_Form::FormShow()
     Year_RxSE->setValue(today.year());
     Year_RxSEChange();
 
+    // The payer totals window lives hidden from now to the exit, following the payers.
+    m_totalsForm = new TT1_TotalSumContext_Form(m_db, this);
+    m_totalsForm->showPayer(T1_ADOQ->recordSet().rowValues(T1_ADOQ->recordSet().currentRow()));
+
     m_startedUp = true;
     Q_EMIT startUpFinished();
 }
@@ -246,6 +251,8 @@ void TMain_Form::closeEvent(QCloseEvent* event)
 
 void TMain_Form::FormClose()
 {
+    delete m_totalsForm;
+    m_totalsForm = nullptr;
     T3_ADOQ->close();
     T2_ADOQ->close();
     T1_ADOQ->close();

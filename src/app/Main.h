@@ -14,6 +14,7 @@ class QMenu;
 class QSpinBox;
 class QToolButton;
 class RecordSetModel;
+class TT1_TotalSumContext_Form;
 
 /// The main window: owns the run's one database connection and its state, shows the
 /// statement being prepared as three lists (payers, and the charges and persons of the
@@ -128,6 +129,8 @@ private:
     QToolButton* NewT3_BBtn;
     QToolButton* EditT3_BBtn;
     QToolButton* DeleteT3_BBtn;
+
+    TT1_TotalSumContext_Form* m_totalsForm = nullptr;
 
     QAction* New_File;
     QAction* Open_File;

@@ -8,6 +8,7 @@
 #include "GridRoutines.h"
 #include "RecordSetModel.h"
 #include "StatementLists.h"
+#include "T1_TotalSumContext.h"
 #include "WorkingStatement.h"
 
 #include <QAction>
@@ -225,6 +226,8 @@ void TMain_Form::payerMoved()
     const QVariant t1Id = payerValue(u"T1_ID"_s);
     // A re-read of the payers that stays on the same payer leaves the details alone, so
     // that they keep their own current rows.
+    if (m_totalsForm)
+        m_totalsForm->showPayer(T1_ADOQ->recordSet().rowValues(T1_ADOQ->recordSet().currentRow()));
     if (m_detailsValid && t1Id == m_detailT1Id)
         return;
     m_detailT1Id = t1Id;
@@ -421,5 +424,11 @@ void TMain_Form::DeleteT3_BBtnClick()
 
 void TMain_Form::TotalSumContext_BBtnClick()
 {
-    // The payer totals window is shown here once it exists.
+    if (T1_ADOQ->rowCount() == 0 || !m_totalsForm)
+        return;
+    m_totalsForm->showPayer(T1_ADOQ->recordSet().rowValues(T1_ADOQ->recordSet().currentRow()));
+    // Its corner lies on the button, so it opens where the operator is looking.
+    m_totalsForm->placeAt(TotalSumContext_BBtn->mapToGlobal(QPoint(1, 1)));
+    m_totalsForm->show();
+    m_totalsForm->raise();
 }

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void deleteAnsweredNoKeepsRow();
     void editPersonOffersMissingRelation();
     void newChargeWithoutPayersDoesNothing();
+    void totalsWindowFollowsPayer();
     void menu();
     void newFileWithEmptyListAsksNothing();
     void newFileAnsweredNoKeepsStatement();
@@ -310,6 +311,33 @@ void TestMainLists::newChargeWithoutPayersDoesNothing()
     button("NewT3_BBtn")->click();
     button("DeleteT1_BBtn")->click();
     QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainLists::totalsWindowFollowsPayer()
+{
+    auto* totals = m_form->findChild<QWidget*>(u"T1_TotalSumContext_Form"_s);
+    QVERIFY(totals);
+    QVERIFY(!totals->isVisible());
+    QVERIFY(moveToPayer(1));
+    button("TotalSumContext_BBtn")->click();
+    QVERIFY(totals->isVisible());
+    auto text = [&](const char* label) {
+        return totals->findChild<QLabel*>(QString::fromLatin1(label))->text();
+    };
+    // The fixture's payer total (150,75) and its charges (75,00 + 75,75) agree.
+    QCOMPARE(text("PayerSum1_Label"), u"150,75"_s);
+    QCOMPARE(text("ChargeSum1_Label"), u"150,75"_s);
+    QCOMPARE(text("CntReg_Label"), u"2"_s);
+    // Deleting a charge re-sums the payer: both groups agree again.
+    QVERIFY(grid("T2_DBG")->locate({1, 2}));
+    m_dialogs->answers = {true};
+    button("DeleteT2_BBtn")->click();
+    QCOMPARE(text("PayerSum1_Label"), u"75,00"_s);
+    QCOMPARE(text("ChargeSum1_Label"), u"75,00"_s);
+    // Moving to another payer moves the window too.
+    QVERIFY(moveToPayer(3));
+    QCOMPARE(text("FullName_Label"), u"Яковлев Ян Янович"_s);
+    QCOMPARE(text("Code_Label"), u"0000000000 / 100-3"_s);
 }
 
 void TestMainLists::menu()
