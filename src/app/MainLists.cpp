@@ -8,6 +8,9 @@
 #include "GridRoutines.h"
 #include "RecordSetModel.h"
 #include "StatementLists.h"
+#include "T1.h"
+#include "T2.h"
+#include "T3.h"
 #include "T1_TotalSumContext.h"
 #include "WorkingStatement.h"
 
@@ -77,6 +80,12 @@ QWidget* listArea(QWidget* parent, const QString& title, DataGrid* grid,
     layout->addLayout(row, 1);
     layout->addLayout(footer);
     return area;
+}
+
+QVariantMap currentRow(const RecordSetModel* model)
+{
+    const RecordSet& rs = model->recordSet();
+    return rs.rowValues(rs.currentRow());
 }
 
 int intAt(const RecordSetModel* model, const QString& field)
@@ -271,12 +280,13 @@ void TMain_Form::ReloadLists()
     updateCounts();
 }
 
-// The record editors open from these commands; until a command has its editor it
-// keeps the rest of its work (positions, reload) so the lists behave the same.
-
 void TMain_Form::NewT1_BBtnClick()
 {
     RememberListPositions();
+    {
+        TT1_Form editor(m_db, m_state, EditorMode::New, this);
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
     EditT1_BBtn->setFocus();
@@ -289,6 +299,11 @@ void TMain_Form::EditT1_BBtnClick()
         return;
     }
     RememberListPositions();
+    {
+        TT1_Form editor(m_db, m_state, EditorMode::Edit, this);
+        editor.setPayer(currentRow(T1_ADOQ));
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
 }
@@ -316,6 +331,10 @@ void TMain_Form::NewT2_BBtnClick()
     if (T1_ADOQ->rowCount() == 0)
         return;
     RememberListPositions();
+    {
+        TT2_Form editor(m_db, m_state, EditorMode::New, currentRow(T1_ADOQ), this);
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
     EditT2_BBtn->setFocus();
@@ -328,6 +347,11 @@ void TMain_Form::EditT2_BBtnClick()
         return;
     }
     RememberListPositions();
+    {
+        TT2_Form editor(m_db, m_state, EditorMode::Edit, currentRow(T1_ADOQ), this);
+        editor.setCharge(currentRow(T2_ADOQ));
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
 }
@@ -361,6 +385,10 @@ void TMain_Form::NewT3_BBtnClick()
     if (T1_ADOQ->rowCount() == 0)
         return;
     RememberListPositions();
+    {
+        TT3_Form editor(m_db, m_state, EditorMode::New, currentRow(T1_ADOQ), this);
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
     EditT3_BBtn->setFocus();
@@ -395,6 +423,11 @@ void TMain_Form::EditT3_BBtnClick()
     }
     RememberListPositions();
     offerMissingRelation();
+    {
+        TT3_Form editor(m_db, m_state, EditorMode::Edit, currentRow(T1_ADOQ), this);
+        editor.setPerson(currentRow(T3_ADOQ));
+        editor.exec();
+    }
     ReloadLists();
     RememberListPositions();
 }

@@ -6,12 +6,14 @@
 #include "TestDatabase.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void deleteAnsweredNoKeepsRow();
     void editPersonOffersMissingRelation();
     void newChargeWithoutPayersDoesNothing();
+    void commandsOpenTheirEditors();
     void totalsWindowFollowsPayer();
     void menu();
     void newFileWithEmptyListAsksNothing();
@@ -67,6 +70,9 @@ private Q_SLOTS:
     void saveWithoutOrganisation();
 
 private:
+    /// Closes the next modal window when it opens, noting its class; the editors are
+    /// modal, so a command that opens one would otherwise wait for the operator.
+    void closeNextModal(QStringList* opened);
     RecordSetModel* model(const char* grid) const;
     DataGrid* grid(const char* name) const;
     QToolButton* button(const char* name) const;
@@ -104,6 +110,16 @@ void TestMainLists::cleanup()
     m_form.reset();
     m_t.reset();
     m_dialogs.reset();
+}
+
+void TestMainLists::closeNextModal(QStringList* opened)
+{
+    QTimer::singleShot(0, this, [opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            *opened << QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
 }
 
 DataGrid* TestMainLists::grid(const char* name) const
@@ -279,9 +295,13 @@ void TestMainLists::deleteAnsweredNoKeepsRow()
 void TestMainLists::editPersonOffersMissingRelation()
 {
     QVERIFY(moveToPayer(1));
+    QStringList opened;
     QVERIFY(grid("T3_DBG")->locate({1, 2}));
     m_dialogs->answers = {false};
+    closeNextModal(&opened);
     button("EditT3_BBtn")->click();
+    // Answering No still opens the editor.
+    QCOMPARE(opened, QStringList{u"TT3_Form"_s});
     const QStringList asked = m_dialogs->texts(FakeDialogs::Kind::Question);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked.first(), u"В справочнике \"Степень родства по отношению к плательщику\"\r\n"
@@ -292,13 +312,16 @@ void TestMainLists::editPersonOffersMissingRelation()
 
     QVERIFY(grid("T3_DBG")->locate({1, 2}));
     m_dialogs->answers = {true};
+    closeNextModal(&opened);
     button("EditT3_BBtn")->click();
     QCOMPARE(count(u"SELECT count(*) FROM Sprav_Relation WHERE RelationName = 'Свояченица-2'"_s), 1);
     // A term the book has, and an empty one, ask nothing.
     m_dialogs->clear();
     QVERIFY(grid("T3_DBG")->locate({1, 1}));
+    closeNextModal(&opened);
     button("EditT3_BBtn")->click();
     QVERIFY(moveToPayer(2));
+    closeNextModal(&opened);
     button("EditT3_BBtn")->click();
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Question), QStringList());
 }
@@ -338,6 +361,27 @@ void TestMainLists::totalsWindowFollowsPayer()
     QVERIFY(moveToPayer(3));
     QCOMPARE(text("FullName_Label"), u"Яковлев Ян Янович"_s);
     QCOMPARE(text("Code_Label"), u"0000000000 / 100-3"_s);
+}
+
+void TestMainLists::commandsOpenTheirEditors()
+{
+    QStringList opened;
+    QVERIFY(moveToPayer(3)); // no charges, no persons
+    const struct
+    {
+        const char* grid;
+        const char* editor;
+    } lists[] = {{"T1_DBG", "TT1_Form"}, {"T2_DBG", "TT2_Form"}, {"T3_DBG", "TT3_Form"}};
+    // A double click edits the current row, or on an empty list starts a new record.
+    for (const auto& list : lists) {
+        closeNextModal(&opened);
+        Q_EMIT grid(list.grid)->doubleClickedAnywhere();
+        QCOMPARE(opened.takeLast(), QString::fromLatin1(list.editor));
+    }
+    QVERIFY(m_dialogs->messages.isEmpty());
+    // The reload after the editor keeps the payer the operator stood on.
+    const RecordSet& payers = model("T1_DBG")->recordSet();
+    QCOMPARE(payers.value(payers.currentRow(), u"T1_ID"_s).toInt(), 3);
 }
 
 void TestMainLists::menu()
