@@ -12,6 +12,7 @@
 #include "Start.h"
 #include "T1_TotalSumContext.h"
 #include "WorkingData.h"
+#include "WorkingStatement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -182,7 +183,7 @@ void TMain_Form::SetupLayout()
 bool TMain_Form::ClearWorkingTables()
 {
     WaitCursor wait;
-    if (WorkingData::clearWorkingTables(m_db))
+    if (WorkingStatement::clearWorkingTables(m_db))
         return true;
     Dialogs::current().error(u"Ошибка удаления записей."_s);
     return false;

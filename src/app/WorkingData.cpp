@@ -33,22 +33,6 @@ OpenResult open(Database& db, const QString& directory)
     return OpenResult::Opened;
 }
 
-bool clearWorkingTables(Database& db)
-{
-    Transaction tx(db);
-    if (!tx.isActive())
-        return false;
-    for (const QString& table : Schema::workingTables()) {
-        // Table names come from a fixed list, never from input.
-        Query del(db, u"DELETE FROM "_s + table);
-        if (!del.exec()) {
-            db.setErrorString(table + u": "_s + del.errorText());
-            return false;
-        }
-    }
-    return tx.commit();
-}
-
 QList<QPair<QVariant, QString>> organisations(Database& db)
 {
     QList<QPair<QVariant, QString>> rows;

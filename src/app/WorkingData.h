@@ -26,10 +26,6 @@ QString databasePath(const QString& directory);
 /// tables; Database::errorString() then tells which.
 OpenResult open(Database& db, const QString& directory);
 
-/// Deletes every row of the three working tables, dependants first, in one
-/// transaction. On failure rolls back and returns false (Database::errorString()).
-bool clearWorkingTables(Database& db);
-
 /// Organisations for the organisation box: (DezID, DezName), in the table's order.
 /// Empty on a failed read.
 QList<QPair<QVariant, QString>> organisations(Database& db);

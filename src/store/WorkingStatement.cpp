@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "Query.h"
+#include "Schema.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,6 +23,22 @@ bool run(Database& db, const QString& sql, const QList<QPair<QString, QVariant>>
 }
 
 } // namespace
+
+bool clearWorkingTables(Database& db)
+{
+    Transaction tx(db);
+    if (!tx.isActive())
+        return false;
+    for (const QString& table : Schema::workingTables()) {
+        // Table names come from a fixed list, never from input.
+        Query del(db, u"DELETE FROM "_s + table);
+        if (!del.exec()) {
+            db.setErrorString(table + u": "_s + del.errorText());
+            return false;
+        }
+    }
+    return tx.commit();
+}
 
 bool deletePayer(Database& db, int t1Id)
 {

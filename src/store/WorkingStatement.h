@@ -12,6 +12,10 @@ class Database;
 /// with Database::errorString() naming the statement and the driver's message.
 namespace WorkingStatement {
 
+/// Deletes every row of the three working tables, dependants first, in one
+/// transaction. On failure rolls back and returns false.
+bool clearWorkingTables(Database& db);
+
 /// Deletes the payer, its charges and its persons in one transaction; on failure
 /// nothing is deleted.
 bool deletePayer(Database& db, int t1Id);

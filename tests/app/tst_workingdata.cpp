@@ -1,6 +1,7 @@
 #include "Query.h"
 #include "TestDatabase.h"
 #include "WorkingData.h"
+#include "WorkingStatement.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,7 +88,7 @@ void TestWorkingData::clearEmptiesAllThree()
 {
     QVERIFY(fillStatement());
     const int streets = count(u"Sprav_Streets"_s);
-    QVERIFY(WorkingData::clearWorkingTables(m_t->db()));
+    QVERIFY(WorkingStatement::clearWorkingTables(m_t->db()));
     QCOMPARE(count(u"SvedPotreb_T1"_s), 0);
     QCOMPARE(count(u"SvedNach_T2"_s), 0);
     QCOMPARE(count(u"SvedPotrebRelations_T3"_s), 0);
@@ -102,7 +103,7 @@ void TestWorkingData::clearRollsBackWhenADeleteFails()
     // charges deleted before it.
     QVERIFY(m_t->exec(uR"(CREATE TRIGGER refuse BEFORE DELETE ON SvedPotreb_T1
                           BEGIN SELECT RAISE(ABORT, 'refused'); END)"_s));
-    QVERIFY(!WorkingData::clearWorkingTables(m_t->db()));
+    QVERIFY(!WorkingStatement::clearWorkingTables(m_t->db()));
     QVERIFY(m_t->db().errorString().contains(u"refused"_s));
     QVERIFY(!m_t->db().inTransaction());
     QCOMPARE(count(u"SvedPotreb_T1"_s), 2);
