@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "LookupComboBox.h"
+#include "OpenFile.h"
 #include "RecordSetModel.h"
 
 #include <QAction>
@@ -113,7 +114,19 @@ void TMain_Form::Open_FileClick()
         return;
     ReloadLists();
     RememberListPositions();
-    // The import window opens here once the program has it, followed by a reload.
+    QVariant organisation;
+    {
+        TOpenFile_Form import(m_db, m_state, this);
+        import.exec();
+        organisation = import.lastOrganisation();
+    }
+    // The statement's organisation is the one its payer file names last.
+    if (!organisation.isNull()) {
+        Dez_RxDBLC->setKeyValue(organisation);
+        m_state.dezId = Dez_RxDBLC->keyValue();
+    }
+    ReloadLists();
+    RememberListPositions();
 }
 
 void TMain_Form::Save_FileClick()

@@ -7,7 +7,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractButton>
+#include <QDir>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -63,6 +66,7 @@ private Q_SLOTS:
     void editPersonOffersMissingRelation();
     void newChargeWithoutPayersDoesNothing();
     void commandsOpenTheirEditors();
+    void loadDemoStatement();
     void totalsWindowFollowsPayer();
     void menu();
     void newFileWithEmptyListAsksNothing();
@@ -382,6 +386,40 @@ void TestMainLists::commandsOpenTheirEditors()
     // The reload after the editor keeps the payer the operator stood on.
     const RecordSet& payers = model("T1_DBG")->recordSet();
     QCOMPARE(payers.value(payers.currentRow(), u"T1_ID"_s).toInt(), 3);
+}
+
+void TestMainLists::loadDemoStatement()
+{
+    // The operator's road: " Загрузить ...", answer Yes, name the three demo files, load.
+    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
+    QString notice;
+    // The command lets window messages run before its window opens: wait for the window.
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window || window->objectName() != u"OpenFile_Form"_s)
+            return;
+        poll.stop();
+        const char* boxes[] = {"SvedPotreb_FE", "SvedNach_FE", "SvedPotrebRelations_FE"};
+        const char* files[] = {"P1_117_122026.TXT", "P2_117_122026.TXT", "P3_117_122026.TXT"};
+        for (int i = 0; i < 3; ++i)
+            window->findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))
+                ->setText(samples.filePath(QString::fromLatin1(files[i])));
+        window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
+        notice = m_dialogs->texts(FakeDialogs::Kind::Notice).value(0);
+        window->close();
+    });
+    poll.start();
+    m_dialogs->answers = {true};
+    m_form->findChild<QAction*>(u"Open_File"_s)->trigger();
+    QCOMPARE(notice, u"Обработка файлов завершена."_s);
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
+    QCOMPARE(model("T1_DBG")->rowCount(), 50);
+    QCOMPARE(m_form->findChild<QLabel*>(u"ColT1_Label"_s)->text(), u"50"_s);
+    QVERIFY(model("T2_DBG")->rowCount() > 0);
+    QCOMPARE(m_form->findChild<LookupComboBox*>(u"Dez_RxDBLC"_s)->keyValue().toInt(), 117);
+    QVERIFY(m_form->state().fileNameT1.endsWith(u"P1_117_122026.TXT"_s));
 }
 
 void TestMainLists::menu()

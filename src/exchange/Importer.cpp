@@ -1,0 +1,458 @@
+#include "Importer.h"
+
+#include "CommonFnc.h"
+#include "Database.h"
+#include "Query.h"
+#include "WorkingStatement.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Exchange {
+
+namespace {
+
+constexpr qint64 ProgressEvery = 100;
+
+QString openFailedMessage(const QString& path, const QString& reason)
+{
+    return u"Не удалось открыть файл\r\n"_s + path + u"\r\n"_s + reason;
+}
+
+QString readFailedMessage(const QString& path, const QString& reason)
+{
+    return u"Ошибка чтения файла\r\n"_s + path + u"\r\n"_s + reason;
+}
+
+QString insertStatement(FileKind kind)
+{
+    const QStringList& columns = scratchColumns(kind);
+    QStringList placeholders;
+    placeholders.reserve(columns.size());
+    for (const QString& column : columns)
+        placeholders << u":"_s + column;
+    // Table and column names come from the fixed layout tables, never from input.
+    return u"INSERT INTO "_s + scratchTable(kind) + u" ("_s + columns.join(u", "_s) +
+           u")\nVALUES ("_s + placeholders.join(u", "_s) + u")"_s;
+}
+
+QString lineNumberColumn(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Payers:
+        return u"NumT1"_s;
+    case FileKind::Charges:
+        return u"NumT2"_s;
+    case FileKind::Persons:
+        return u"NumT3"_s;
+    }
+    return {};
+}
+
+const QString CheckNullSql = uR"(SELECT NumT1
+FROM TMP_T1
+WHERE  ENumlsID IS NULL
+AND NUMLS IS NULL
+ORDER BY NumT1)"_s;
+
+const QString CheckDuplicatesSql = uR"(SELECT DISTINCT t1.NumT1
+FROM TMP_T1 t1,
+(
+SELECT COUNT(tt1.NumT1) AS C, tt1.DezID, tt1.Mes, tt1.ENumlsID, tt1.Numls
+FROM TMP_T1 tt1
+GROUP BY  tt1.DezID, tt1.Mes, tt1.ENumlsID, tt1.Numls
+) ttt
+WHERE ttt.DezID = t1.DezID
+AND ttt.Mes =  t1.Mes
+AND ttt.ENumlsID = t1.ENumlsID
+AND ttt.Numls = t1.Numls
+AND ttt.C > 1
+ORDER BY t1.NumT1)"_s;
+
+// NULL counts as an organisation of its own, as DISTINCT lists it.
+const QString CheckOrganisationsSql = uR"(SELECT COUNT(*)
+FROM (SELECT DISTINCT t1.DezID
+FROM TMP_T1 t1))"_s;
+
+const QString CheckServicesSql = uR"(SELECT t2.NumT2, t2.ServiceID
+FROM TMP_T2 t2 LEFT JOIN Sprav_Services ss ON (t2.ServiceID = ss.ServiceID)
+WHERE ss.ServiceID IS NULL
+ORDER BY t2.NumT2)"_s;
+
+const QString CopyPayersSql = uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DateEdit, DezID, DezVladID, MO,
+Name1, Name2, Name3, StreetID_BTI, HouseNum, StroenNum, KorpNum, FlatNum, ENumlsID, Numls, Mes,
+TypeOwnID, TypeOccupancyID, PplCntReg, SquareTotal, SquareLive, TypeLockID, TypeStoveID,
+SummaFull, SummaWOBenefit, SummaFullReg, SummaWOBenefitReg, ColMesDebts, HouseID_BTI, FlatID_BTI)
+SELECT NumT1, NumT1, DateEdit, DezID, DezVladID, MO,
+Name1, Name2, Name3, StreetID_BTI, HouseNum, StroenNum, KorpNum, FlatNum, ENumlsID, Numls, Mes,
+TypeOwnID, TypeOccupancyID, PplCntReg, SquareTotal, SquareLive, TypeLockID, TypeStoveID,
+SummaFull, SummaWOBenefit, SummaFullReg, SummaWOBenefitReg, ColMesDebts, HouseID_BTI, FlatID_BTI
+FROM TMP_T1
+WHERE  ENumlsID IS NOT NULL OR Numls IS NOT NULL)"_s;
+
+// A charge or person follows every payer row with its key: two payers that share the
+// key each get a copy, and a NULL in any key column matches nothing.
+const QString CopyChargesSql = uR"(INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2, ServiceID, PostID,
+Volume, Tariff, SummaService, SummaServiceWOBenefit, SummaServiceReg, SummaServiceWOBenefitReg,
+TypeNachID)
+SELECT t1.T1_ID, t2.NumT2, t2.NumT2, t2.ServiceID, t2.PostID,
+t2.Volume, t2.Tariff, t2.SummaService, t2.SummaServiceWOBenefit, t2.SummaServiceReg,
+t2.SummaServiceWOBenefitReg, t2.TypeNachID
+FROM TMP_T2 t2 INNER JOIN SvedPotreb_T1 t1
+ON (t2.ENumlsID = t1.ENumlsID AND t2.Numls = t1.Numls AND t2.Mes = t1.Mes
+AND t2.DezVladID = t1.DezVladID))"_s;
+
+const QString CopyPersonsSql = uR"(INSERT INTO SvedPotrebRelations_T3 (T1_ID, T3_ID, NumT3,
+NumberPeople, Name1, Name2, Name3, BirthDate, Sex, Relation, RelationOwnID, SquareShare,
+TypeRegID, DateRegStart, DateRegEnd, PrFactLiveID, SNILS)
+SELECT t1.T1_ID, t3.NumT3, t3.NumT3,
+t3.NumberPeople, t3.Name1, t3.Name2, t3.Name3, t3.BirthDate, t3.Sex, t3.Relation,
+t3.RelationOwnID, t3.SquareShare, t3.TypeRegID, t3.DateRegStart, t3.DateRegEnd,
+t3.PrFactLiveID, t3.SNILS
+FROM TMP_T3 t3 INNER JOIN SvedPotreb_T1 t1
+ON (t3.ENumlsID = t1.ENumlsID AND t3.Numls = t1.Numls AND t3.Mes = t1.Mes
+AND t3.DezVladID = t1.DezVladID))"_s;
+
+const QString ClearCountsSql = u"DELETE\nFROM TMP_T1Count"_s;
+
+const QString CountPersonsSql = uR"(INSERT INTO TMP_T1Count (T1_ID, CNT)
+SELECT t1.T1_ID AS T1_ID,
+IIF(((COUNT(t3.T3_ID) = 0) OR (COUNT(t3.T3_ID) IS NULL)), 1, COUNT(t3.T3_ID))  AS CNT
+FROM SvedPotreb_T1 t1 LEFT OUTER JOIN SvedPotrebRelations_T3 t3 ON (t1.T1_ID = t3.T1_ID)
+GROUP BY t1.T1_ID)"_s;
+
+const QString SetPersonsSql = uR"(UPDATE SvedPotreb_T1 SET PplCntReg = t1c.CNT
+FROM TMP_T1Count t1c
+WHERE SvedPotreb_T1.T1_ID = t1c.T1_ID)"_s;
+
+const QString StreetSql = uR"(SELECT StreetID_BTI
+FROM Sprav_Streets
+WHERE StreetID = :StreetID)"_s;
+
+bool runStatement(Database& db, const QString& sql)
+{
+    Query query(db, sql);
+    if (!query.exec()) {
+        db.setErrorString(sql.section(u'\n', 0, 1).simplified() + u": "_s + query.errorText());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ImportListener::~ImportListener() = default;
+
+/// One import: the state that lives from the first line to the last statement.
+class Importer::Run
+{
+public:
+    Run(Database& db, ImportListener& listener)
+        : m_db(db)
+        , m_listener(listener)
+    {
+    }
+
+    ImportResult execute(const QStringList& paths);
+
+private:
+    bool countLines(const QStringList& paths);
+    bool parseFile(FileKind kind, const QString& path);
+    void insertLine(FileKind kind, Query& insert, const QStringList& placeholders, qint64 n,
+                    ParsedLine& parsed);
+    QVariant streetBtiCode(const QVariant& streetCode);
+    void checkScratchTables();
+    void copyAndRecount();
+    void countLoaded();
+    void finishScratch();
+    void renumberTypeOccupancy();
+
+    void addError(int file, qint64 line, const QString& message)
+    {
+        ++m_result.errorCount;
+        m_listener.errorAdded(file, line, message);
+    }
+    void stepDone()
+    {
+        ++m_step;
+        m_listener.stepDone(std::min(m_step, ImportSteps));
+    }
+
+    Database& m_db;
+    ImportListener& m_listener;
+    ImportResult m_result;
+    int m_step = 0;
+    std::unique_ptr<Query> m_streetQuery;
+    QHash<qint64, QVariant> m_streets;
+};
+
+ImportResult Importer::Run::execute(const QStringList& paths)
+{
+    // Nothing is touched while a file cannot even be opened.
+    for (const QString& path : paths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_listener.failure(openFailedMessage(path, file.errorString()));
+            m_result.outcome = ImportResult::Outcome::FileNotOpened;
+            return m_result;
+        }
+    }
+
+    if (!clearScratchTables(m_db)) {
+        m_listener.failure(scratchClearMessage());
+        m_result.outcome = ImportResult::Outcome::ScratchNotCleared;
+        return m_result;
+    }
+    if (!WorkingStatement::clearWorkingTables(m_db)) {
+        m_listener.failure(u"Ошибка удаления записей."_s);
+        m_result.outcome = ImportResult::Outcome::WorkingNotCleared;
+        return m_result;
+    }
+
+    bool parsed = false;
+    try {
+        if (countLines(paths)) {
+            // One transaction for all lines: committing each insert would cost a
+            // disk sync per line.
+            Transaction tx(m_db);
+            parsed = parseFile(FileKind::Payers, paths[0]) &&
+                     parseFile(FileKind::Charges, paths[1]) &&
+                     parseFile(FileKind::Persons, paths[2]);
+            tx.commit();
+        }
+    } catch (const CommonFnc::IoError& e) {
+        m_listener.failure(e.message());
+    }
+    if (!parsed) {
+        m_result.outcome = ImportResult::Outcome::ReadFailed;
+        clearScratchTables(m_db);
+        return m_result;
+    }
+
+    checkScratchTables();
+    copyAndRecount();
+    countLoaded();
+    finishScratch();
+    renumberTypeOccupancy();
+    return m_result;
+}
+
+bool Importer::Run::countLines(const QStringList& paths)
+{
+    for (int i = 0; i < 3; ++i) {
+        QFile file(paths[i]);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_listener.failure(openFailedMessage(paths[i], file.errorString()));
+            return false;
+        }
+        const qint64 count = LineReader::countLines(&file);
+        if (count < 0) {
+            m_listener.failure(readFailedMessage(paths[i], file.errorString()));
+            return false;
+        }
+        m_result.lines[size_t(i)] = count;
+    }
+    m_listener.linesCounted(m_result.lines[0], m_result.lines[1], m_result.lines[2]);
+    return true;
+}
+
+bool Importer::Run::parseFile(FileKind kind, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_listener.failure(openFailedMessage(path, file.errorString()));
+        return false;
+    }
+    Query insert(m_db, insertStatement(kind));
+    QStringList placeholders;
+    for (const QString& column : scratchColumns(kind))
+        placeholders << u":"_s + column;
+
+    LineReader reader(&file);
+    QByteArray raw;
+    qint64 n = 0;
+    qint64& read = m_result.read[size_t(int(kind) - 1)];
+    while (reader.next(raw)) {
+        ++n;
+        // The layout is told by the TABs of the line as it is on disk; code page 866
+        // keeps TAB as one byte.
+        const Layout layout = layoutFor(kind, int(raw.count('\t')));
+        ParsedLine parsed = parseLine(kind, layout, CommonFnc::OemToAnsi(raw));
+        insertLine(kind, insert, placeholders, n, parsed);
+        read = n;
+        if (n % ProgressEvery == 0)
+            m_listener.linesRead(kind, n);
+    }
+    m_listener.linesRead(kind, n);
+    if (reader.failed()) {
+        m_listener.failure(readFailedMessage(path, reader.errorString()));
+        return false;
+    }
+    stepDone();
+    return true;
+}
+
+void Importer::Run::insertLine(FileKind kind, Query& insert, const QStringList& placeholders,
+                               qint64 n, ParsedLine& parsed)
+{
+    const int file = int(kind);
+    for (const QString& title : std::as_const(parsed.failedTitles))
+        addError(file, n, u"Ошибка формата поля \""_s + title + u"\""_s);
+
+    if (kind == FileKind::Payers) {
+        if (!parsed.streetCode.isNull())
+            parsed.values.insert(u"StreetID_BTI"_s, streetBtiCode(parsed.streetCode));
+        if (!parsed.organisation.isNull())
+            m_result.lastOrganisation = parsed.organisation;
+        m_listener.payerLineRead(parsed.fileDate.toDate(), parsed.organisation);
+    }
+
+    const QStringList& columns = scratchColumns(kind);
+    const QString numColumn = lineNumberColumn(kind);
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns[i] == numColumn)
+            insert.bind(placeholders[i], n);
+        else
+            insert.bind(placeholders[i], parsed.values.value(columns[i]));
+    }
+    if (!insert.exec())
+        addError(file, n, u"Ошибка записи строки"_s);
+}
+
+QVariant Importer::Run::streetBtiCode(const QVariant& streetCode)
+{
+    const qint64 code = streetCode.toLongLong();
+    const auto cached = m_streets.constFind(code);
+    if (cached != m_streets.constEnd())
+        return *cached;
+    if (!m_streetQuery)
+        m_streetQuery = std::make_unique<Query>(m_db, StreetSql);
+    QVariant bti = 0;
+    m_streetQuery->bind(u":StreetID"_s, code);
+    if (m_streetQuery->exec() && m_streetQuery->next() && !m_streetQuery->value(0).isNull())
+        bti = m_streetQuery->value(0).toLongLong();
+    m_streetQuery->finish();
+    m_streets.insert(code, bti);
+    return bti;
+}
+
+void Importer::Run::checkScratchTables()
+{
+    {
+        Query query(m_db, CheckNullSql);
+        if (query.exec()) {
+            while (query.next())
+                addError(1, query.value(0).toLongLong(),
+                         u"Не заполнены оба поля: \"Код плательщика\" и \"Лицевой счет\" "_s);
+        }
+    }
+    {
+        Query query(m_db, CheckDuplicatesSql);
+        if (query.exec()) {
+            while (query.next())
+                addError(1, query.value(0).toLongLong(),
+                         u"Совпадение основных полей у нескольких записей: \"Организация\", "
+                         u"\"Месяц\", \"Код плательщика\" или \"Лицевой счет\""_s);
+        }
+    }
+    {
+        Query query(m_db, CheckOrganisationsSql);
+        if (query.exec() && query.next() && query.value(0).toLongLong() > 1)
+            addError(1, 0, u"Файл содержит сведения по нескольким организациям"_s);
+    }
+    {
+        Query query(m_db, CheckServicesSql);
+        if (query.exec()) {
+            while (query.next()) {
+                const QVariant service = query.value(1);
+                addError(2, query.value(0).toLongLong(),
+                         u"Услуги №"_s + (service.isNull() ? QString() : service.toString()) +
+                             u" нет в справочнике"_s);
+            }
+        }
+    }
+}
+
+void Importer::Run::copyAndRecount()
+{
+    Transaction tx(m_db);
+    // A copy that fails is not reported: the loaded counts show what arrived.
+    if (!runStatement(m_db, CopyPayersSql))
+        stepDone();
+    runStatement(m_db, CopyChargesSql);
+    stepDone();
+    runStatement(m_db, CopyPersonsSql);
+    stepDone();
+
+    // Each payer's number of persons comes from file III, never from file I.
+    if (runStatement(m_db, ClearCountsSql) && runStatement(m_db, CountPersonsSql))
+        runStatement(m_db, SetPersonsSql);
+    stepDone();
+    tx.commit();
+}
+
+void Importer::Run::countLoaded()
+{
+    static const QString tables[] = {u"SvedPotreb_T1"_s, u"SvedNach_T2"_s,
+                                     u"SvedPotrebRelations_T3"_s};
+    for (size_t i = 0; i < 3; ++i) {
+        Query count(m_db, u"SELECT COUNT(*) FROM "_s + tables[i]);
+        if (count.exec() && count.next())
+            m_result.loaded[i] = count.value(0).toLongLong();
+    }
+}
+
+void Importer::Run::finishScratch()
+{
+    bool cleared = clearScratchTables(m_db);
+    runStatement(m_db, ClearCountsSql);
+    stepDone();
+    // A second attempt before telling the operator: the scratch tables must not carry
+    // this run's rows into the next one.
+    if (!cleared && !clearScratchTables(m_db))
+        m_listener.failure(scratchClearMessage());
+}
+
+void Importer::Run::renumberTypeOccupancy()
+{
+    // Files made before occupancy code 3 existed use 3 and 4 for what are now 4 and 5;
+    // 4 moves first so that no code moves twice.
+    Query check(m_db, u"SELECT 1\nFROM SvedPotreb_T1 t1\nWHERE t1.TypeOccupancyID = 3\nLIMIT 1"_s);
+    if (!check.exec() || !check.next())
+        return;
+    check.finish();
+    Transaction tx(m_db);
+    if (runStatement(m_db, u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 5\nWHERE TypeOccupancyID = 4"_s) &&
+        runStatement(m_db, u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 4\nWHERE TypeOccupancyID = 3"_s))
+        tx.commit();
+}
+
+Importer::Importer(Database& db)
+    : m_db(db)
+{
+}
+
+ImportResult Importer::run(const QString& payersPath, const QString& chargesPath,
+                           const QString& personsPath, ImportListener& listener)
+{
+    Run run(m_db, listener);
+    return run.execute({payersPath, chargesPath, personsPath});
+}
+
+bool Importer::clearScratchTables(Database& db)
+{
+    return runStatement(db, u"DELETE\nFROM TMP_T1"_s) && runStatement(db, u"DELETE\nFROM TMP_T2"_s) &&
+           runStatement(db, u"DELETE\nFROM TMP_T3"_s);
+}
+
+QString Importer::scratchClearMessage()
+{
+    return u"Ошибка при копировании файлов."_s;
+}
+
+} // namespace Exchange

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariant>
+
+class Database;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
+class QToolButton;
+struct RunState;
+
+/// "Новые файлы для редактирования": loads a statement from exchange files I, II and III
+/// into the working tables, replacing what they held, and lists what it found wrong.
+class TOpenFile_Form : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TOpenFile_Form(Database& db, RunState& state, QWidget* parent = nullptr);
+    ~TOpenFile_Form() override;
+
+    /// DezID of the last file-I line whose organisation field converted; null when none.
+    QVariant lastOrganisation() const;
+
+    /// Refused while an import runs, as is closing.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Progress;
+
+    void SvedPotreb_FEChange();
+    void OpenFile_BBtnClick();
+    void ExportErrorToExel_BBbnClick();
+    void browse(QLineEdit* edit);
+    void resetResults();
+    void setInputsEnabled(bool enabled);
+    void addError(int file, qint64 line, const QString& message);
+    int filledErrorRows() const;
+
+    Database& m_db;
+    RunState& m_state;
+    QVariant m_lastOrganisation;
+    QString m_payersFolder;
+    QString m_detailsFolder;
+    bool m_running = false;
+
+    QLineEdit* SvedPotreb_FE;
+    QLineEdit* SvedNach_FE;
+    QLineEdit* SvedPotrebRelations_FE;
+    QToolButton* SvedPotreb_Btn;
+    QToolButton* SvedNach_Btn;
+    QToolButton* SvedPotrebRelations_Btn;
+    QPushButton* OpenFile_BBtn;
+    QLabel* ColSvedPotreb_Label;
+    QLabel* ColSvedNach_Label;
+    QLabel* ColSvedPotrebRelations_Label;
+    QLabel* Number1_Label;
+    QLabel* Number2_Label;
+    QLabel* Number3_Label;
+    QLabel* SaveNumber1_Label;
+    QLabel* SaveNumber2_Label;
+    QLabel* SaveNumber3_Label;
+    QLabel* DateFile_Label;
+    QLabel* DezID_Label;
+    QLabel* ErrorCount_Label;
+    QStandardItemModel* m_errors;
+    QTableView* Error_SG;
+    QToolButton* ExportErrorToExel_BBbn;
+    QProgressBar* OpenFile_ProgressBar;
+};
