@@ -252,7 +252,9 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
     Error_SG->verticalHeader()->hide();
     Error_SG->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Error_SG->setColumnWidth(0, 50);
-    Error_SG->setColumnWidth(1, 80);
+    // Wide enough for its title in the fonts of this desktop.
+    Error_SG->setColumnWidth(
+        1, qMax(80, Error_SG->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
     Error_SG->setColumnWidth(2, 1000);
     layout->addWidget(Error_SG, 1);
 

@@ -188,7 +188,9 @@ void TestOpenFile::controls()
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), u"Номер строки"_s);
     QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), u"Сообщение об ошибке"_s);
     QCOMPARE(grid->columnWidth(0), 50);
-    QCOMPARE(grid->columnWidth(1), 80);
+    // At least 80, and wide enough for its title.
+    QVERIFY(grid->columnWidth(1) >= 80);
+    QVERIFY(grid->columnWidth(1) >= grid->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s));
     QCOMPARE(grid->columnWidth(2), 1000);
     QCOMPARE(errorRows(), QStringList{u"||"_s});
 }
