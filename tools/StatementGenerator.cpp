@@ -492,6 +492,11 @@ bool StatementGenerator::write(const FileNames& files)
     } catch (const CommonFnc::IoError& e) {
         return fail(e.message());
     }
+    // Qt 6.4's commit() reports success even when its last flush fails: flush first.
+    for (QSaveFile* f : {&f1, &f2, &f3}) {
+        if (!f->flush())
+            return fail(u"%1: %2"_s.arg(f->fileName(), f->errorString()));
+    }
     for (QSaveFile* f : {&f1, &f2, &f3}) {
         if (!f->commit())
             return fail(u"%1: %2"_s.arg(f->fileName(), f->errorString()));

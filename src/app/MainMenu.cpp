@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "LookupComboBox.h"
 #include "OpenFile.h"
+#include "SaveFile.h"
 #include "RecordSetModel.h"
 
 #include <QAction>
@@ -135,5 +136,7 @@ void TMain_Form::Save_FileClick()
         Dialogs::current().error(u"Не указана организация."_s);
         return;
     }
-    // The export window opens here once the program has it.
+    TSaveFile_Form exportWindow(m_db, m_state, Dez_RxDBLC->keyValue(), Dez_RxDBLC->currentText(),
+                                this);
+    exportWindow.exec();
 }

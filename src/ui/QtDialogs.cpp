@@ -69,5 +69,7 @@ QString QtDialogs::openFileName(const QString& title, const QString& directory,
 QString QtDialogs::saveFileName(const QString& title, const QString& proposed,
                                 const QString& filter)
 {
-    return QFileDialog::getSaveFileName(dialogParent(), title, proposed, filter);
+    // The callers ask about replacing a file in their own words.
+    return QFileDialog::getSaveFileName(dialogParent(), title, proposed, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }

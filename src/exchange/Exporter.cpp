@@ -1,0 +1,510 @@
+#include "Exporter.h"
+
+#include "CommonFnc.h"
+#include "Database.h"
+#include "Query.h"
+#include "Schema.h"
+#include "SysFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Exchange {
+
+namespace {
+
+constexpr std::array<FileKind, 3> Kinds = {FileKind::Payers, FileKind::Charges, FileKind::Persons};
+
+// --- The checks ------------------------------------------------------------------------
+
+/// One check: the file its records belong to, the query (the record number in column
+/// 0) and the message of each record found; "%1" in it stands for column 1.
+struct Check
+{
+    int file;
+    QString sql;
+    QString message;
+};
+
+// Texts count as missing when they hold only blanks too: the export writes them
+// trimmed, so such a field leaves the file as empty as an empty one.
+const QList<Check>& checks()
+{
+    static const QList<Check> list = {
+        {1, uR"(SELECT DISTINCT t1.NumT1
+FROM SvedPotreb_T1 t1
+WHERE EXISTS (SELECT  tt1.NumT1
+FROM SvedPotreb_T1 tt1
+WHERE  tt1.NumT1 <>  t1.NumT1
+AND tt1.ENumlsID = t1.ENumlsID
+AND tt1.Numls = t1.Numls
+)
+ORDER BY t1.NumT1)"_s,
+         u"Совпадение основных полей у нескольких записей (\"Месяц\", \"Код плательщика\" или \"Лицевой счет\")"_s},
+        // An area below 0.001 m2 is below one stored hundredth: anything not positive.
+        {1, uR"(SELECT NumT1
+FROM SvedPotreb_T1
+WHERE Mes IS NULL
+OR DezVladID IS NULL OR DezVladID = 0
+OR ((ENumlsID IS NULL OR ENumlsID = 0) AND coalesce(trim(Numls), '') = '')
+OR coalesce(trim(Name1), '') = '' OR coalesce(trim(Name2), '') = ''
+OR MO IS NULL
+OR StreetID_BTI IS NULL OR StreetID_BTI = 0
+OR (coalesce(trim(HouseNum), '') = '' AND coalesce(trim(KorpNum), '') = ''
+    AND coalesce(trim(StroenNum), '') = '')
+OR coalesce(trim(FlatNum), '') = ''
+OR SquareTotal IS NULL OR SquareTotal < 1
+OR SquareLive IS NULL OR SquareLive < 1
+OR TypeOwnID IS NULL OR TypeOwnID = 0
+OR TypeOccupancyID IS NULL OR TypeOccupancyID = 0
+OR TypeStoveID IS NULL OR TypeStoveID = 0
+OR TypeLockID IS NULL
+OR SummaFull IS NULL OR SummaWOBenefit IS NULL
+OR SummaFullReg IS NULL OR SummaWOBenefitReg IS NULL
+ORDER BY NumT1)"_s,
+         u"Не заполнено одно из обязательных полей в сведениях о потребителе услуг."_s},
+        {2, uR"(SELECT NumT2
+FROM SvedNach_T2
+WHERE ServiceID IS NULL OR ServiceID = 0
+OR Volume IS NULL OR Tariff IS NULL
+OR SummaService IS NULL OR SummaServiceWOBenefit IS NULL
+OR SummaServiceReg IS NULL OR SummaServiceWOBenefitReg IS NULL
+OR TypeNachID IS NULL
+ORDER BY NumT2)"_s,
+         u"Не заполнено одно из обязательных полей в сведениях о начислениях."_s},
+        {3, uR"(SELECT NumT3
+FROM SvedPotrebRelations_T3
+WHERE coalesce(trim(Name1), '') = '' OR coalesce(trim(Name2), '') = ''
+OR coalesce(trim(Relation), '') = ''
+OR SquareShare IS NULL
+ORDER BY NumT3)"_s,
+         u"Не заполнено одно из обязательных полей в сведениях о проживающих."_s},
+        {1, uR"(SELECT t1.NumT1
+FROM SvedPotreb_T1 t1
+WHERE NOT EXISTS (SELECT 1 FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID)
+ORDER BY t1.NumT1)"_s,
+         u"Отсутствуют записи о начислениях для потребителя услуг."_s},
+        {1, uR"(SELECT t1.NumT1
+FROM SvedPotreb_T1 t1
+WHERE NOT EXISTS (SELECT 1 FROM SvedPotrebRelations_T3 t3 WHERE t3.T1_ID = t1.T1_ID)
+ORDER BY t1.NumT1)"_s,
+         u"Отсутствуют записи о лицах, совместно проживающих с потребителем услуг."_s},
+        // A charge without a service code is check 3's; it has no number to name here.
+        {2, uR"(SELECT t2.NumT2, t2.ServiceID
+FROM SvedNach_T2 t2
+WHERE t2.ServiceID IS NOT NULL
+AND NOT EXISTS (SELECT 1 FROM Sprav_Services ss WHERE ss.ServiceID = t2.ServiceID)
+ORDER BY t2.NumT2)"_s,
+         u"Услуга №%1 отсутствует в справочнике услуг."_s},
+        // Sums are integer kopecks, so the comparison is exact. A payer without charges
+        // has no group here: it is check 5's alone. A NULL total is check 2's.
+        {1, uR"(SELECT t1.NumT1
+FROM SvedPotreb_T1 t1
+INNER JOIN (SELECT T1_ID,
+SUM(SummaService) AS S1, SUM(SummaServiceWOBenefit) AS S2,
+SUM(SummaServiceReg) AS S3, SUM(SummaServiceWOBenefitReg) AS S4
+FROM SvedNach_T2
+GROUP BY T1_ID) s ON (s.T1_ID = t1.T1_ID)
+WHERE t1.SummaFull <> s.S1 OR t1.SummaWOBenefit <> s.S2
+OR t1.SummaFullReg <> s.S3 OR t1.SummaWOBenefitReg <> s.S4
+ORDER BY t1.NumT1)"_s,
+         u"Сумма (суммы) общая не совпадает с суммой по услугам."_s},
+        // Dates are ISO text, which orders as the dates do.
+        {3, uR"(SELECT t3.NumT3
+FROM SvedPotrebRelations_T3 t3
+WHERE t3.DateRegStart > :MonthAhead
+ORDER BY t3.NumT3)"_s,
+         u"Дата регистрации превышает текущую дату более чем на месяц."_s},
+    };
+    return list;
+}
+
+// --- The writing queries ---------------------------------------------------------------
+
+// A payer's five columns first, as the files are ordered; the keys last only make the
+// order of payers that share all five the same from run to run.
+const QString PayersSql = uR"(SELECT *
+FROM SvedPotreb_T1
+ORDER BY DezID, DezVladID, ENumlsID, Numls, Mes, T1_ID)"_s;
+
+const QString ChargesSql = uR"(SELECT t1.DezID, t1.DezVladID, t1.ENumlsID, t1.Numls, t1.Mes,
+t2.ServiceID, t2.PostID, t2.Volume, t2.Tariff, t2.SummaService, t2.SummaServiceWOBenefit,
+t2.SummaServiceReg, t2.SummaServiceWOBenefitReg, t2.TypeNachID
+FROM SvedPotreb_T1 t1 INNER JOIN SvedNach_T2 t2 ON (t1.T1_ID = t2.T1_ID)
+ORDER BY t1.DezID, t1.DezVladID, t1.ENumlsID, t1.Numls, t1.Mes, t2.ServiceID, t2.T1_ID, t2.T2_ID)"_s;
+
+const QString PersonsSql = uR"(SELECT t1.DezID, t1.DezVladID, t1.ENumlsID, t1.Numls, t1.Mes,
+t3.NumberPeople, t3.Name1, t3.Name2, t3.Name3, t3.BirthDate, t3.Sex, t3.Relation,
+t3.RelationOwnID, t3.SquareShare, t3.TypeRegID, t3.DateRegStart, t3.DateRegEnd,
+t3.PrFactLiveID, t3.SNILS
+FROM SvedPotreb_T1 t1 INNER JOIN SvedPotrebRelations_T3 t3 ON (t1.T1_ID = t3.T1_ID)
+ORDER BY t1.DezID, t1.DezVladID, t1.ENumlsID, t1.Numls, t1.Mes, t3.NumberPeople, t3.T1_ID, t3.T3_ID)"_s;
+
+QString readFailedMessage(const QString& reason)
+{
+    return u"Ошибка чтения сведений из базы данных: "_s + reason;
+}
+
+QString writeFailedMessage(const QString& path, const QString& reason)
+{
+    return u"Ошибка записи в файл\r\n"_s + path + u"\r\n"_s + reason + u"\r\nФайлы не сформированы."_s;
+}
+
+/// The error a query met while stepping through its rows, or an empty text.
+QString stepError(Query& query)
+{
+    const QSqlError error = query.raw().lastError();
+    return error.type() == QSqlError::NoError ? QString() : error.text().trimmed();
+}
+
+} // namespace
+
+// --- Queries -------------------------------------------------------------------------
+
+QString exportQuery(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Payers:
+        return PayersSql;
+    case FileKind::Charges:
+        return ChargesSql;
+    case FileKind::Persons:
+        break;
+    }
+    return PersonsSql;
+}
+
+// --- Names -----------------------------------------------------------------------------
+
+QString proposedFolder(const QString& lastPayersFile)
+{
+    const QString folder = lastPayersFile.isEmpty()
+        ? SysFolders::FilesFolder()
+        : CommonFnc::WithTrailingBackslash(QFileInfo(lastPayersFile).absolutePath());
+    // The whole path, not only its last level: on a fresh system the program's own
+    // folder above "Файлы" does not exist yet either.
+    QDir().mkpath(folder);
+    return folder;
+}
+
+ExchangeFileNames standardFileNames(const QString& folder, const QVariant& organisation,
+                                    const QDate& period)
+{
+    const QString code = organisation.isNull() ? QString()
+                                               : QString::number(organisation.toLongLong());
+    const QString rest = u"_"_s + code + u"_"_s + CommonFnc::DateToMmyyyy(period) + u".TXT"_s;
+    return {folder + u"P1"_s + rest, folder + u"P2"_s + rest, folder + u"P3"_s + rest};
+}
+
+QString withoutP1Prefix(const QString& bareName)
+{
+    return bareName.toUpper().startsWith(u"P1_"_s) ? bareName.mid(3) : bareName;
+}
+
+std::optional<ExchangeFileNames> derivedFileNames(const QString& payersFile)
+{
+    if (payersFile.isEmpty())
+        return std::nullopt;
+    const QFileInfo info(payersFile);
+    const QString folder = info.absolutePath();
+    if (!QDir(folder).exists())
+        return std::nullopt;
+    const QString base = CommonFnc::WithTrailingBackslash(folder);
+    const QString rest = withoutP1Prefix(info.fileName());
+    return ExchangeFileNames{base + u"P1_"_s + rest, base + u"P2_"_s + rest, base + u"P3_"_s + rest};
+}
+
+QString withDefaultExtension(const QString& path)
+{
+    return QFileInfo(path).fileName().contains(u'.') ? path : path + u".TXT"_s;
+}
+
+// --- Messages ------------------------------------------------------------------------
+
+QString emptyTableMessage()
+{
+    return u"Файлы не могут быть сформированы, так так в каждом из трех файлов должна быть хотя бы одна запись."_s;
+}
+
+QString overwriteQuestion(const QString& path)
+{
+    return u"Файл с именем:\r\n"_s + path + u"\r\n"_s +
+           u"уже существует, он будет удален и создан заново."_s + u"\r\n"_s + u"Продолжить?"_s;
+}
+
+QString creationFailedMessage(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Payers:
+        return u"Ошибка создания файла, содержащего сведения о плательщике за услуги."_s;
+    case FileKind::Charges:
+        return u"Ошибка создания файла, содержащего сведения о начислениях за услуги."_s;
+    case FileKind::Persons:
+        break;
+    }
+    return u"Ошибка создания файла, содержащего сведения о лицах, которые учитываются при расчете."_s;
+}
+
+QString filesWrittenMessage()
+{
+    return u"Файлы сформированы."_s;
+}
+
+QString summaryLockedMessage()
+{
+    return u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s;
+}
+
+QString formatCheckSum(const Decimal& sum)
+{
+    const qint64 units = sum.isNull() ? 0 : sum.rescaled(2).units();
+    const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
+    const QString whole = QString::number(magnitude / 100);
+    QString grouped;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0)
+            grouped += u' ';
+        grouped += whole.at(i);
+    }
+    return (units < 0 ? u"-"_s : QString()) + grouped + u',' +
+           u"%1"_s.arg(magnitude % 100, 2, 10, QChar(u'0'));
+}
+
+// --- Listener --------------------------------------------------------------------------
+
+ExportListener::~ExportListener() = default;
+
+void ExportListener::checkDone(int, qint64)
+{
+}
+
+void ExportListener::writingStarted(qint64)
+{
+}
+
+void ExportListener::recordWritten(qint64)
+{
+}
+
+// --- Exporter --------------------------------------------------------------------------
+
+Exporter::Exporter(Database& db)
+    : m_db(db)
+{
+}
+
+RecordCounts Exporter::countRecords()
+{
+    RecordCounts counts;
+    const std::array<std::pair<QString, qint64*>, 3> tables = {{
+        {u"SvedPotreb_T1"_s, &counts.payers},
+        {u"SvedNach_T2"_s, &counts.charges},
+        {u"SvedPotrebRelations_T3"_s, &counts.persons},
+    }};
+    for (const auto& [table, count] : tables) {
+        // Table names come from the list above, never from input.
+        Query query(m_db, u"SELECT COUNT(*)\nFROM "_s + table);
+        if (!query.exec() || !query.next())
+            break;
+        *count = query.value(0).toLongLong();
+    }
+    return counts;
+}
+
+CheckResult Exporter::checkBeforeExport(ExportListener& listener, const QDate& today)
+{
+    CheckResult result;
+    const QList<Check>& list = checks();
+    Q_ASSERT(list.size() == ExportChecks);
+    const auto fail = [&result](qsizetype index, const QString& reason) {
+        result.passed = false;
+        result.error = u"Ошибка проверки сведений (проверка %1): %2"_s.arg(index + 1).arg(reason);
+        return result;
+    };
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const Check& check = list.at(i);
+        Query query(m_db, check.sql);
+        if (check.sql.contains(u":MonthAhead"_s))
+            query.bind(u":MonthAhead"_s, today.addMonths(1));
+        if (!query.exec())
+            return fail(i, query.errorText());
+        qint64 found = 0;
+        while (query.next()) {
+            result.passed = false;
+            ++result.findings;
+            ++found;
+            const QString message = check.message.contains(u"%1"_s)
+                ? check.message.arg(query.value(1).toString())
+                : check.message;
+            listener.checkFinding(check.file, query.value(0).toLongLong(), message);
+        }
+        const QString error = stepError(query);
+        if (!error.isEmpty())
+            return fail(i, error);
+        listener.checkDone(int(i + 1), found);
+    }
+    return result;
+}
+
+WriteResult Exporter::write(QIODevice& payers, QIODevice& charges, QIODevice& persons,
+                            const ExportStamp& stamp, ExportListener& listener)
+{
+    WriteResult result;
+    listener.writingStarted(countRecords().total());
+    const std::array<QIODevice*, 3> devices = {&payers, &charges, &persons};
+    const QVariant today = stamp.today;
+    const QVariant period = stamp.period;
+    const QString dateEdit = u"DateEdit"_s;
+    const QString month = u"Mes"_s;
+    const QString organisation = u"DezID"_s;
+    qint64 written = 0;
+
+    for (size_t i = 0; i < Kinds.size(); ++i) {
+        const FileKind kind = Kinds[i];
+        result.file = kind;
+        Query query(m_db, exportQuery(kind));
+        if (!query.exec()) {
+            result.outcome = WriteResult::Outcome::Failed;
+            result.message = readFailedMessage(query.errorText());
+            return result;
+        }
+        // One map for every row: the stamped values are put in once, and each query
+        // column keeps its place in the map, so a row only overwrites values in place.
+        QVariantMap row;
+        row.insert(dateEdit, today);
+        row.insert(month, period);
+        if (kind == FileKind::Payers)
+            row.insert(organisation, stamp.organisation);
+        const QSqlRecord record = query.raw().record();
+        std::vector<std::pair<int, QVariantMap::iterator>> places;
+        for (int c = 0; c < record.count(); ++c) {
+            if (!row.contains(record.fieldName(c))) {
+                row.insert(record.fieldName(c), QVariant());
+                places.emplace_back(c, row.end());
+            }
+        }
+        // Taken once the map is complete, so that no later insertion can move them.
+        for (auto& [column, place] : places)
+            place = row.find(record.fieldName(column));
+
+        while (query.next()) {
+            for (auto& [column, place] : places)
+                *place = query.value(column);
+            try {
+                writeLine(*devices[i], composeLine(kind, row));
+            } catch (const CommonFnc::IoError& e) {
+                result.outcome = WriteResult::Outcome::Failed;
+                result.message = e.message();
+                return result;
+            }
+            ++result.records[i];
+            listener.recordWritten(++written);
+        }
+        const QString error = stepError(query);
+        if (!error.isEmpty()) {
+            result.outcome = WriteResult::Outcome::Failed;
+            result.message = readFailedMessage(error);
+            return result;
+        }
+    }
+    return result;
+}
+
+WriteResult Exporter::write(const ExchangeFileNames& names, const ExportStamp& stamp,
+                            ExportListener& listener)
+{
+    const std::array<QString, 3> paths = {names.payers, names.charges, names.persons};
+    // All three are opened before a line is written, so a file that cannot be created
+    // stops the run before anything is spent on the others. An uncommitted QSaveFile
+    // removes its temporary file when destroyed.
+    std::array<std::unique_ptr<QSaveFile>, 3> files;
+    for (size_t i = 0; i < files.size(); ++i) {
+        files[i] = std::make_unique<QSaveFile>(paths[i]);
+        if (!files[i]->open(QIODevice::WriteOnly)) {
+            WriteResult result;
+            result.outcome = WriteResult::Outcome::NotCreated;
+            result.file = Kinds[i];
+            result.message = creationFailedMessage(Kinds[i]);
+            return result;
+        }
+    }
+
+    WriteResult result = write(*files[0], *files[1], *files[2], stamp, listener);
+    if (result.outcome != WriteResult::Outcome::Written) {
+        const size_t failed = size_t(result.file) - 1;
+        if (files[failed]->error() != QFileDevice::NoError)
+            result.message = writeFailedMessage(paths[failed], files[failed]->errorString());
+        return result;
+    }
+    // The last buffered lines reach the disk here, so a full disk may show only now. The
+    // flush is checked explicitly: QSaveFile::commit() (Qt 6.4) reports success when its
+    // own final flush fails, leaving a truncated file in place. All three are flushed
+    // before the first is put in place, so that such a failure replaces none of them.
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i]->flush()) {
+            result.outcome = WriteResult::Outcome::Failed;
+            result.file = Kinds[i];
+            result.message = writeFailedMessage(paths[i], files[i]->errorString());
+            return result;
+        }
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i]->commit()) {
+            result.outcome = WriteResult::Outcome::Failed;
+            result.file = Kinds[i];
+            result.message = writeFailedMessage(paths[i], files[i]->errorString());
+            return result;
+        }
+    }
+    return result;
+}
+
+StatementSummary Exporter::summary(const ExchangeFileNames& names)
+{
+    StatementSummary summary;
+    const std::array<QString, 3> paths = {names.payers, names.charges, names.persons};
+    const std::array<QString, 3> sql = {
+        uR"(SELECT COUNT(*) AS Col,
+SUM(SummaFull) AS S1,
+SUM(SummaWOBenefit) AS S2
+FROM SvedPotreb_T1)"_s,
+        uR"(SELECT COUNT(*) AS Col,
+SUM(SummaService) AS S1,
+SUM(SummaServiceWOBenefit) AS S2
+FROM SvedNach_T2)"_s,
+        uR"(SELECT COUNT(*) AS Col
+FROM SvedPotrebRelations_T3)"_s,
+    };
+    for (size_t i = 0; i < sql.size(); ++i) {
+        FileSummary& file = summary.files[i];
+        file.name = QFileInfo(paths[i]).fileName();
+        Query query(m_db, sql[i]);
+        if (!query.exec() || !query.next()) {
+            const QString reason = query.errorText().isEmpty() ? stepError(query) : query.errorText();
+            summary.error = readFailedMessage(reason);
+            return summary;
+        }
+        file.records = query.value(0).toLongLong();
+        if (i < 2) {
+            // An empty table sums to nothing, which the statement shows as zero.
+            const int scale = Schema::decimalScale(i == 0 ? u"SummaFull" : u"SummaService");
+            file.sum1 = Decimal::fromVariant(query.value(1), scale);
+            file.sum2 = Decimal::fromVariant(query.value(2), scale);
+            if (file.sum1.isNull())
+                file.sum1 = Decimal::fromUnits(0, scale);
+            if (file.sum2.isNull())
+                file.sum2 = Decimal::fromUnits(0, scale);
+        }
+    }
+    return summary;
+}
+
+} // namespace Exchange

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QVariant>
+
+class Database;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
+class QToolButton;
+class QWidget;
+struct RunState;
+
+/// "Сохранение редактируемой информации": checks the statement of the working tables and
+/// writes it into exchange files I, II and III, listing what the checks found. Hands back
+/// the three names in RunState::fileNameT1..T3 once the files are created.
+class TSaveFile_Form : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// organisation: the main window's current organisation (DezID) and the name it shows.
+    TSaveFile_Form(Database& db, RunState& state, const QVariant& organisation,
+                   const QString& organisationName, QWidget* parent = nullptr);
+    ~TSaveFile_Form() override;
+
+    /// Refused while an export runs, as is closing.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Progress;
+
+    void proposeNames();
+    void SvedPotreb_FEChange();
+    void SvedPotreb_BtnClick();
+    void SaveFile_BBtnClick();
+    void ExportErrorToExel_BBbnClick();
+    void writeExchangeFiles();
+    bool checkBeforeExport();
+    void resetResults();
+    void setInputsEnabled(bool enabled);
+    void addExportError(int file, qint64 number, const QString& message);
+    int filledErrorRows() const;
+
+    Database& m_db;
+    RunState& m_state;
+    QVariant m_organisation;
+    /// Shown on the summary statement, which the print button will produce.
+    QString m_organisationName;
+    bool m_running = false;
+    /// The last run's checks all passed: the summary statement may be printed.
+    bool m_summaryAllowed = false;
+    bool m_derivingNames = false;
+
+    QLineEdit* SvedPotreb_FE;
+    QToolButton* SvedPotreb_Btn;
+    QLineEdit* SvedNach_FE;
+    QLineEdit* SvedPotrebRelations_FE;
+    QPushButton* SaveFile_BBtn;
+    QLabel* ColSvedPotreb_Label;
+    QLabel* ColSvedNach_Label;
+    QLabel* ColSvedPotrebRelations_Label;
+    QLabel* ErrorCount_Label;
+    QWidget* Warning_Panel;
+    QPushButton* PrintSvodnVed_BBtn;
+    QToolButton* ExportErrorToExel_BBbn;
+    QStandardItemModel* m_errors;
+    QTableView* Error_SG;
+    QProgressBar* SaveFile_ProgressBar;
+};

@@ -1,0 +1,421 @@
+#include "FilesTool.h"
+
+#include "CommonFnc.h"
+#include "Database.h"
+#include "Exporter.h"
+#include "Importer.h"
+#include "Schema.h"
+#include "WorkingCopy.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QTextStream>
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString ProgramName = u"orbelon-files"_s;
+// The working database's place below the working folder, as the program looks for it.
+const QString DefaultDatabase = u"Base/Dude.b"_s;
+
+enum class Command { Check, Convert, Summary };
+
+struct Options
+{
+    Command command = Command::Check;
+    std::array<QString, 3> files;
+    QString outDir;
+    QString database;
+    QVariant organisation;
+    QDate period;
+};
+
+bool isHelp(const QString& argument)
+{
+    return argument == u"--help"_s || argument == u"-h"_s;
+}
+
+/// The command line up to a "--" asks for the usage.
+bool asksForHelp(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (argument == u"--"_s)
+            return false;
+        if (isHelp(argument))
+            return true;
+    }
+    return false;
+}
+
+/// An organisation code: decimal digits that fit the files' 32-bit field.
+std::optional<int> organisationCode(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 10)
+        return std::nullopt;
+    for (const QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const int code = text.toInt(&ok);
+    return ok ? std::optional<int>(code) : std::nullopt;
+}
+
+/// "MMYYYY" as the first day of that month; nothing for any other text or a month the
+/// files cannot carry.
+std::optional<QDate> periodMonth(const QString& text)
+{
+    if (text.size() != 6)
+        return std::nullopt;
+    try {
+        const QDate month = CommonFnc::DecodeMonthYearChecked(text);
+        if (!month.isValid() || month <= CommonFnc::EmptyDate())
+            return std::nullopt;
+        return month;
+    } catch (const CommonFnc::ConversionError&) {
+        return std::nullopt;
+    }
+}
+
+/// Reads the command line; on a fault returns nothing with `error` telling it.
+std::optional<Options> parseArguments(const QStringList& arguments, QString& error)
+{
+    Options options;
+    const QString& name = arguments.first();
+    if (name == u"check"_s) {
+        options.command = Command::Check;
+    } else if (name == u"convert"_s) {
+        options.command = Command::Convert;
+    } else if (name == u"summary"_s) {
+        options.command = Command::Summary;
+    } else {
+        error = u"неизвестная команда \""_s + name + u"\"."_s;
+        return std::nullopt;
+    }
+
+    QStringList allowed = {u"--db"_s};
+    if (options.command == Command::Convert)
+        allowed << u"--org"_s << u"--period"_s;
+    QHash<QString, QString> values;
+    QStringList positional;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-"_s) {
+            positional << argument;
+            continue;
+        }
+        if (argument == u"--"_s) {
+            optionsEnded = true;
+            continue;
+        }
+        QString key = argument;
+        QString value;
+        const qsizetype equals = argument.indexOf(u'=');
+        const bool inlineValue = argument.startsWith(u"--"_s) && equals > 2;
+        if (inlineValue) {
+            key = argument.left(equals);
+            value = argument.mid(equals + 1);
+        }
+        if (!allowed.contains(key)) {
+            error = u"неизвестный параметр \""_s + argument + u"\" команды "_s + name + u"."_s;
+            return std::nullopt;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                error = u"после "_s + key + u" нужно значение."_s;
+                return std::nullopt;
+            }
+            value = arguments.at(++i);
+        }
+        if (values.contains(key)) {
+            error = u"параметр "_s + key + u" указан дважды."_s;
+            return std::nullopt;
+        }
+        if (value.isEmpty()) {
+            error = u"пустое значение параметра "_s + key + u"."_s;
+            return std::nullopt;
+        }
+        values.insert(key, value);
+    }
+
+    if (options.command == Command::Convert) {
+        if (positional.size() != 4) {
+            error = u"команде convert нужны три файла и папка для новых файлов."_s;
+            return std::nullopt;
+        }
+        options.outDir = positional.takeLast();
+        const QString org = values.value(u"--org"_s);
+        const QString period = values.value(u"--period"_s);
+        if (org.isEmpty() || period.isEmpty()) {
+            error = u"команде convert нужны код организации (--org) и отчетный период (--period)."_s;
+            return std::nullopt;
+        }
+        const std::optional<int> code = organisationCode(org);
+        if (!code) {
+            error = u"неверный код организации \""_s + org + u"\": нужно целое число без знака."_s;
+            return std::nullopt;
+        }
+        const std::optional<QDate> month = periodMonth(period);
+        if (!month) {
+            error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
+            return std::nullopt;
+        }
+        options.organisation = *code;
+        options.period = *month;
+    } else if (positional.size() != 3) {
+        error = u"команде "_s + name + u" нужны три файла: I, II и III."_s;
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < options.files.size(); ++i)
+        options.files[i] = positional.at(qsizetype(i));
+    options.database = values.value(u"--db"_s);
+    return options;
+}
+
+/// One error row per line on `out`: file, line (both empty for 0) and message, TABs
+/// between. Counts the rows of the import and of the checks apart.
+class ErrorRows final : public Exchange::ImportListener, public Exchange::ExportListener
+{
+public:
+    ErrorRows(QTextStream& out, bool print, std::function<void(const QString&)> note)
+        : m_out(out)
+        , m_print(print)
+        , m_note(std::move(note))
+    {
+    }
+
+    void add(int file, qint64 line, const QString& message)
+    {
+        if (!m_print)
+            return;
+        // A row stays one line of three cells whatever a message holds.
+        QString text = message;
+        text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+        m_out << (file == 0 ? QString() : QString::number(file)) << '\t'
+              << (line == 0 ? QString() : QString::number(line)) << '\t' << text << '\n';
+    }
+
+    void checkRow(int file, qint64 number, const QString& message)
+    {
+        ++m_checkRows;
+        add(file, number, message);
+    }
+
+    qint64 importRows() const { return m_importRows; }
+    qint64 checkRows() const { return m_checkRows; }
+    qint64 total() const { return m_importRows + m_checkRows; }
+
+    // Exchange::ImportListener
+    void linesCounted(qint64, qint64, qint64) override {}
+    void linesRead(Exchange::FileKind, qint64) override {}
+    void payerLineRead(const QDate&, const QVariant&) override {}
+    void errorAdded(int file, qint64 line, const QString& message) override
+    {
+        ++m_importRows;
+        add(file, line, message);
+    }
+    void stepDone(int) override {}
+    void failure(const QString& message) override { m_note(message); }
+
+    // Exchange::ExportListener
+    void checkFinding(int file, qint64 number, const QString& message) override
+    {
+        checkRow(file, number, message);
+    }
+
+private:
+    QTextStream& m_out;
+    bool m_print;
+    std::function<void(const QString&)> m_note;
+    qint64 m_importRows = 0;
+    qint64 m_checkRows = 0;
+};
+
+QString countText(qint64 count)
+{
+    return count < 0 ? u"?"_s : QString::number(count);
+}
+
+} // namespace
+
+FilesTool::FilesTool(QTextStream& out, QTextStream& err)
+    : m_out(out)
+    , m_err(err)
+{
+}
+
+QString FilesTool::usage()
+{
+    return uR"(Использование:
+  orbelon-files check ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
+  orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ [--db БАЗА]
+  orbelon-files summary ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
+  orbelon-files --help
+
+Команды:
+  check    загружает три файла обмена в копию рабочей базы, проверяет их, как при
+           загрузке и перед сохранением файлов, и выводит каждую ошибку строкой
+           "файл<TAB>строка<TAB>сообщение": сначала ошибки загрузки, затем проверок.
+  convert  то же, затем записывает файлы в полном формате в ПАПКУ (создается, если ее
+           нет) под именами P1_КОД_ММГГГГ.TXT, P2_КОД_ММГГГГ.TXT, P3_КОД_ММГГГГ.TXT:
+           в каждой строке организация КОД, отчетный период ММГГГГ и сегодняшняя дата.
+           Файлы записываются и при найденных ошибках.
+  summary  выводит для каждого файла строку сводной ведомости: имя файла, количество
+           записей, контрольная сумма I, контрольная сумма II (через TAB).
+
+Параметры:
+  --db БАЗА  рабочая база; по умолчанию Base/Dude.b в текущей папке. Сама база не
+             изменяется: файлы загружаются в ее временную копию.
+
+Итоги загрузки и сообщения выводятся в поток ошибок (stderr).
+Код завершения: 0 - ошибок нет, 1 - найдены ошибки, 2 - команда не выполнена.
+)"_s;
+}
+
+void FilesTool::note(const QString& text)
+{
+    QString line = text;
+    line.replace(u"\r\n"_s, u"\n"_s);
+    m_err << line << '\n';
+}
+
+int FilesTool::run(const QStringList& arguments, const QString& workingDir)
+{
+    if (arguments.isEmpty()) {
+        m_err << usage();
+        return Failed;
+    }
+    if (asksForHelp(arguments)) {
+        m_out << usage();
+        return Clean;
+    }
+    QString usageError;
+    const std::optional<Options> parsed = parseArguments(arguments, usageError);
+    if (!parsed) {
+        note(ProgramName + u": "_s + usageError + u"\nСправка: orbelon-files --help"_s);
+        return Failed;
+    }
+    const Options& options = *parsed;
+
+    // Nothing is copied or loaded while a file is missing.
+    for (const QString& file : options.files) {
+        if (!QFileInfo(file).isFile()) {
+            note(u"Файл\r\n"_s + file + u"\r\n"_s + u"не существует."_s);
+            return Failed;
+        }
+    }
+
+    const QString databasePath =
+        options.database.isEmpty() ? QDir(workingDir).filePath(DefaultDatabase) : options.database;
+    // The copy outlives the connection to it: the connection is closed before the
+    // temporary folder goes.
+    WorkingCopy copy;
+    if (copy.make(databasePath) != WorkingCopy::Outcome::Made) {
+        note(copy.errorString());
+        return Failed;
+    }
+    Database db;
+    if (!db.open(copy.filePath())) {
+        note(u"Невозможно прочитать базу данных "_s + databasePath + u": "_s + db.errorString());
+        return Failed;
+    }
+    const QStringList missing = db.missingTables(Schema::requiredTables());
+    if (!missing.isEmpty()) {
+        note(u"Невозможно работать с базой данных "_s + databasePath + u": в ней нет таблиц: "_s +
+             missing.join(u", "_s));
+        return Failed;
+    }
+
+    ErrorRows rows(m_out, options.command != Command::Summary,
+                   [this](const QString& text) { note(text); });
+    const Exchange::ImportResult imported =
+        Exchange::Importer(db).run(options.files[0], options.files[1], options.files[2], rows);
+    if (imported.outcome != Exchange::ImportResult::Outcome::Completed)
+        return Failed;
+
+    Exchange::Exporter exporter(db);
+    const Exchange::RecordCounts counts = exporter.countRecords();
+    // The export refuses such a statement before its checks; it is the first finding.
+    if (counts.anyEmpty())
+        rows.checkRow(0, 0, Exchange::emptyTableMessage());
+    const Exchange::CheckResult checked = exporter.checkBeforeExport(rows);
+    if (!checked.error.isEmpty()) {
+        note(checked.error);
+        return Failed;
+    }
+
+    static const QString fileTitles[] = {u"файл I  "_s, u"файл II "_s, u"файл III"_s};
+    for (size_t i = 0; i < options.files.size(); ++i) {
+        note(fileTitles[i] + u" "_s + QFileInfo(options.files[i]).fileName() + u": всего строк "_s +
+             countText(imported.lines[i]) + u", прочитано "_s + countText(imported.read[i]) +
+             u", загружено "_s + countText(imported.loaded[i]));
+    }
+    note(u"Ошибок: "_s + QString::number(rows.total()) + u" (при загрузке "_s +
+         QString::number(rows.importRows()) + u", при проверке перед сохранением "_s +
+         QString::number(rows.checkRows()) + u")"_s);
+    const int outcome = rows.total() == 0 ? Clean : Findings;
+
+    switch (options.command) {
+    case Command::Check:
+        return outcome;
+
+    case Command::Convert: {
+        if (counts.anyEmpty()) {
+            note(u"Файлы не сформированы."_s);
+            return Failed;
+        }
+        const QString folder = QDir(options.outDir).absolutePath();
+        if (!QDir().mkpath(folder)) {
+            note(u"Не удалось создать папку "_s + folder);
+            return Failed;
+        }
+        const Exchange::ExchangeFileNames names = Exchange::standardFileNames(
+            CommonFnc::WithTrailingBackslash(folder), options.organisation, options.period);
+        Exchange::ExportStamp stamp;
+        stamp.organisation = options.organisation;
+        stamp.period = options.period;
+        stamp.today = QDate::currentDate();
+        const Exchange::WriteResult written = exporter.write(names, stamp, rows);
+        if (written.outcome != Exchange::WriteResult::Outcome::Written) {
+            note(written.message);
+            return Failed;
+        }
+        note(Exchange::filesWrittenMessage());
+        for (const QString& name : {names.payers, names.charges, names.persons})
+            note(u"  "_s + name);
+        if (outcome != Clean)
+            note(Exchange::summaryLockedMessage());
+        return outcome;
+    }
+
+    case Command::Summary: {
+        const Exchange::StatementSummary summary =
+            exporter.summary({options.files[0], options.files[1], options.files[2]});
+        if (!summary.error.isEmpty()) {
+            note(summary.error);
+            return Failed;
+        }
+        for (size_t i = 0; i < summary.files.size(); ++i) {
+            const Exchange::FileSummary& file = summary.files[i];
+            // File III carries no sums; its two cells stay empty, as on the statement.
+            const bool sums = i < 2;
+            m_out << file.name << '\t' << file.records << '\t'
+                  << (sums ? Exchange::formatCheckSum(file.sum1) : QString()) << '\t'
+                  << (sums ? Exchange::formatCheckSum(file.sum2) : QString()) << '\n';
+        }
+        if (outcome != Clean)
+            note(Exchange::summaryLockedMessage());
+        return outcome;
+    }
+    }
+    return Failed;
+}
