@@ -1,6 +1,7 @@
 #include "OpenFile.h"
 
 #include "Dialogs.h"
+#include "ErrorList.h"
 #include "GridRoutines.h"
 #include "Importer.h"
 #include "RunState.h"
@@ -13,15 +14,11 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QStyle>
-#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,19 +41,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, bool b
     }
     return label;
 }
-
-/// The error list without its trailing empty row, for the spreadsheet copy.
-class FilledRowsProxy : public QSortFilterProxyModel
-{
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& parent) const override
-    {
-        return sourceRow < sourceModel()->rowCount(parent) - 1;
-    }
-};
 
 /// Shows a message box without the busy pointer over it, then puts the pointer back.
 void showError(const QString& text)
@@ -242,20 +226,8 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
     errorsHead->addWidget(ExportErrorToExel_BBbn);
     layout->addLayout(errorsHead);
 
-    m_errors = new QStandardItemModel(0, 3, this);
-    m_errors->setHorizontalHeaderLabels({u"Файл"_s, u"Номер строки"_s, u"Сообщение об ошибке"_s});
-    Error_SG = new QTableView(this);
+    Error_SG = new ErrorList(this);
     Error_SG->setObjectName(u"Error_SG"_s);
-    Error_SG->setModel(m_errors);
-    Error_SG->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Error_SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Error_SG->verticalHeader()->hide();
-    Error_SG->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Error_SG->setColumnWidth(0, 50);
-    // Wide enough for its title in the fonts of this desktop.
-    Error_SG->setColumnWidth(
-        1, qMax(80, Error_SG->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
-    Error_SG->setColumnWidth(2, 1000);
     layout->addWidget(Error_SG, 1);
 
     OpenFile_ProgressBar = new QProgressBar(this);
@@ -336,8 +308,7 @@ void TOpenFile_Form::resetResults()
         label->setText(u"0"_s);
     DateFile_Label->setText(NoValue);
     DezID_Label->setText(NoValue);
-    m_errors->removeRows(0, m_errors->rowCount());
-    m_errors->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+    Error_SG->clearRows();
     ErrorCount_Label->setText(u"0"_s);
     ExportErrorToExel_BBbn->setEnabled(false);
 }
@@ -359,18 +330,14 @@ void TOpenFile_Form::setInputsEnabled(bool enabled)
 
 void TOpenFile_Form::addError(int file, qint64 line, const QString& message)
 {
-    const int row = m_errors->rowCount() - 1;
-    m_errors->item(row, 0)->setText(file == 0 ? QString() : QString::number(file));
-    m_errors->item(row, 1)->setText(line == 0 ? QString() : QString::number(line));
-    m_errors->item(row, 2)->setText(message);
-    m_errors->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+    Error_SG->addRow(file, line, message);
     ErrorCount_Label->setText(QString::number(filledErrorRows()));
     QCoreApplication::processEvents();
 }
 
 int TOpenFile_Form::filledErrorRows() const
 {
-    return m_errors->rowCount() - 1;
+    return Error_SG->filledRows();
 }
 
 void TOpenFile_Form::OpenFile_BBtnClick()
@@ -437,9 +404,5 @@ void TOpenFile_Form::ExportErrorToExel_BBbnClick()
 {
     if (ErrorCount_Label->text().toInt() == 0)
         return;
-    FilledRowsProxy filled;
-    filled.setSourceModel(m_errors);
-    QTableView view;
-    view.setModel(&filled);
-    CommonFnc::ExportGridToExcel(&view);
+    Error_SG->copyToSpreadsheet();
 }

@@ -8,8 +8,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QStandardItemModel;
-class QTableView;
+class ErrorList;
 class QToolButton;
 struct RunState;
 
@@ -70,8 +69,7 @@ private:
     QLabel* DateFile_Label;
     QLabel* DezID_Label;
     QLabel* ErrorCount_Label;
-    QStandardItemModel* m_errors;
-    QTableView* Error_SG;
+    ErrorList* Error_SG;
     QToolButton* ExportErrorToExel_BBbn;
     QProgressBar* OpenFile_ProgressBar;
 };

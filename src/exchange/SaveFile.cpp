@@ -1,6 +1,7 @@
 #include "SaveFile.h"
 
 #include "Dialogs.h"
+#include "ErrorList.h"
 #include "Exporter.h"
 #include "GridRoutines.h"
 #include "RunState.h"
@@ -13,15 +14,11 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QStyle>
-#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -42,19 +39,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, bool b
     }
     return label;
 }
-
-/// The error list without its trailing empty row, for the spreadsheet copy.
-class FilledRowsProxy : public QSortFilterProxyModel
-{
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& parent) const override
-    {
-        return sourceRow < sourceModel()->rowCount(parent) - 1;
-    }
-};
 
 /// Window messages run at most this often while lines are written: often enough for a
 /// moving progress bar, rarely enough not to slow a large statement down.
@@ -206,21 +190,8 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     Warning_Panel->hide();
     layout->addWidget(Warning_Panel);
 
-    m_errors = new QStandardItemModel(0, 3, this);
-    m_errors->setHorizontalHeaderLabels({u"Файл"_s, u"Номер строки"_s, u"Сообщение об ошибке"_s});
-    Error_SG = new QTableView(this);
+    Error_SG = new ErrorList(this);
     Error_SG->setObjectName(u"Error_SG"_s);
-    Error_SG->setModel(m_errors);
-    Error_SG->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Error_SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Error_SG->verticalHeader()->hide();
-    Error_SG->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Error_SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    Error_SG->setColumnWidth(0, 50);
-    // Wide enough for its title in the fonts of this desktop.
-    Error_SG->setColumnWidth(
-        1, qMax(80, Error_SG->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
-    Error_SG->setColumnWidth(2, 1000);
     layout->addWidget(Error_SG, 1);
 
     SaveFile_ProgressBar = new QProgressBar(this);
@@ -309,8 +280,7 @@ void TSaveFile_Form::resetResults()
         label->setText(u"0"_s);
     m_summaryAllowed = false;
     PrintSvodnVed_BBtn->setEnabled(false);
-    m_errors->removeRows(0, m_errors->rowCount());
-    m_errors->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+    Error_SG->clearRows();
     ErrorCount_Label->setText(u"0"_s);
 }
 
@@ -324,18 +294,14 @@ void TSaveFile_Form::setInputsEnabled(bool enabled)
 
 void TSaveFile_Form::addExportError(int file, qint64 number, const QString& message)
 {
-    const int row = m_errors->rowCount() - 1;
-    m_errors->item(row, 0)->setText(file == 0 ? QString() : QString::number(file));
-    m_errors->item(row, 1)->setText(number == 0 ? QString() : QString::number(number));
-    m_errors->item(row, 2)->setText(message);
-    m_errors->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+    Error_SG->addRow(file, number, message);
     ErrorCount_Label->setText(QString::number(filledErrorRows()));
     QCoreApplication::processEvents();
 }
 
 int TSaveFile_Form::filledErrorRows() const
 {
-    return m_errors->rowCount() - 1;
+    return Error_SG->filledRows();
 }
 
 void TSaveFile_Form::SaveFile_BBtnClick()
@@ -422,9 +388,5 @@ void TSaveFile_Form::ExportErrorToExel_BBbnClick()
 {
     if (ErrorCount_Label->text().toInt() == 0)
         return;
-    FilledRowsProxy filled;
-    filled.setSourceModel(m_errors);
-    QTableView view;
-    view.setModel(&filled);
-    CommonFnc::ExportGridToExcel(&view);
+    Error_SG->copyToSpreadsheet();
 }

@@ -9,8 +9,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QStandardItemModel;
-class QTableView;
+class ErrorList;
 class QToolButton;
 class QWidget;
 struct RunState;
@@ -71,7 +70,6 @@ private:
     QWidget* Warning_Panel;
     QPushButton* PrintSvodnVed_BBtn;
     QToolButton* ExportErrorToExel_BBbn;
-    QStandardItemModel* m_errors;
-    QTableView* Error_SG;
+    ErrorList* Error_SG;
     QProgressBar* SaveFile_ProgressBar;
 };
