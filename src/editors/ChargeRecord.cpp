@@ -5,6 +5,8 @@
 #include "Query.h"
 #include "Schema.h"
 
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace ChargeRecord {
@@ -348,6 +350,46 @@ QVariant typeNachOfService(Database& db, int serviceId)
         return {};
     }
     return query.next() ? query.value(0) : QVariant();
+}
+
+QString chargeFor(const QString& volumeText, const QString& tariffText)
+{
+    // Read as decimals with however many places they carry, so that the product is exact
+    // and only the final rounding to kopecks happens.
+    const auto exact = [](const QString& text) {
+        const QString trimmed = text.trimmed();
+        if (trimmed.isEmpty())
+            return Decimal::fromUnits(0, 0);
+        CommonFnc::TextToFloatParam(trimmed); // throws for what is not a number
+        const qsizetype comma = trimmed.indexOf(u',');
+        const int places = comma < 0 ? 0 : int(trimmed.size() - comma - 1);
+        const auto value = Decimal::parse(trimmed, qMin(places, 9));
+        if (!value || value->isNull())
+            throw CommonFnc::ConversionError(u"Неверное число: «%1»"_s.arg(trimmed));
+        return *value;
+    };
+    const Decimal volume = exact(volumeText);
+    const Decimal tariff = exact(tariffText);
+    const __int128 product = __int128(volume.units()) * tariff.units();
+    const int scale = volume.scale() + tariff.scale();
+    __int128 divisor = 1;
+    for (int i = 2; i < scale; ++i)
+        divisor *= 10;
+    __int128 kopecks = 0;
+    if (scale <= 2) {
+        kopecks = product;
+        for (int i = scale; i < 2; ++i)
+            kopecks *= 10;
+    } else {
+        const __int128 magnitude = (product < 0 ? -product : product) + divisor / 2;
+        kopecks = magnitude / divisor;
+        if (product < 0)
+            kopecks = -kopecks;
+    }
+    constexpr __int128 Limit = std::numeric_limits<qint64>::max();
+    if (kopecks > Limit || kopecks < -Limit)
+        throw CommonFnc::ConversionError(u"Слишком большое число: «%1» × «%2»"_s.arg(volumeText, tariffText));
+    return Decimal::fromUnits(qint64(kopecks), 2).toString(2);
 }
 
 } // namespace ChargeRecord

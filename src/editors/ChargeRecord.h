@@ -125,4 +125,9 @@ Decimal tariffInForce(Database& db, const QVariant& serviceTotalId, const QDate&
 /// The charge type the catalogue gives the service code; null when it gives none.
 QVariant typeNachOfService(Database& db, int serviceId);
 
+/// The charge for a volume and a tariff as the compute button writes it: their exact
+/// product rounded half away from zero to kopecks, "1234,56". A blank text counts as 0;
+/// a text that is not a number throws CommonFnc::ConversionError.
+QString chargeFor(const QString& volumeText, const QString& tariffText);
+
 } // namespace ChargeRecord

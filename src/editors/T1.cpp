@@ -23,60 +23,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-/// The typing limit of a box. Unlike QLineEdit's maxLength it leaves a longer text put in
-/// by the program whole (a record imported from a file), so that Save can name the field
-/// that is too long instead of the box cutting it silently.
-class LengthLimit final : public QValidator
-{
-public:
-    LengthLimit(int limit, QObject* parent)
-        : QValidator(parent)
-        , m_limit(limit)
-    {
-    }
-
-    int limit() const { return m_limit; }
-
-    State validate(QString& input, int&) const override
-    {
-        return input.size() > m_limit ? Invalid : Acceptable;
-    }
-
-private:
-    int m_limit;
-};
-
-/// Drops a typed character silently where it cannot go: into a read-only box (its filter
-/// would complain about a key that changes nothing) or into a box already at its limit
-/// (an over-long text has no valid state for the validator to return to).
-class TypingGuard final : public QObject
-{
-public:
-    TypingGuard(QLineEdit* edit, int limit)
-        : QObject(edit)
-        , m_edit(edit)
-        , m_limit(limit)
-    {
-        // Installed after the box's key filter, so it sees the key first.
-        edit->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched != m_edit || event->type() != QEvent::KeyPress)
-            return false;
-        const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (text.size() != 1 || text.front() < u' ')
-            return false;
-        return m_edit->isReadOnly() ||
-               m_edit->text().size() - m_edit->selectedText().size() >= m_limit;
-    }
-
-private:
-    QLineEdit* m_edit;
-    int m_limit;
-};
 
 QString keyText(const QVariant& key)
 {
@@ -133,9 +79,9 @@ void TT1_Form::buildControls()
     auto lineEdit = [this](const QString& name, int maxLength, CommonFnc::KeyFilter filter) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
-        edit->setValidator(new LengthLimit(maxLength, edit));
         CommonFnc::AttachKeyFilter(edit, filter, [this] { markChanged(); });
-        new TypingGuard(edit, maxLength);
+        // Installed after the key filter, so it sees a key first.
+        CommonFnc::AttachLengthLimit(edit, maxLength);
         return edit;
     };
     auto lookup = [this](const QString& name) {
@@ -230,7 +176,7 @@ void TT1_Form::layOutControls()
     int row = 0;
     // A short box is as wide as the characters it takes, so its limit shows.
     auto narrow = [this](QLineEdit* edit) {
-        const int limit = static_cast<const LengthLimit*>(edit->validator())->limit();
+        const int limit = CommonFnc::LengthLimitOf(edit);
         edit->setFixedWidth(fontMetrics().horizontalAdvance(u'0') * (limit + 2) + 12);
         return edit;
     };

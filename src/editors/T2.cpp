@@ -114,9 +114,10 @@ void TT2_Form::buildControls()
         edit->setObjectName(name);
         edit->setFixedWidth(NumberBoxWidth);
         edit->setAlignment(Qt::AlignRight);
-        if (maxLength > 0)
-            edit->setMaxLength(maxLength);
         CommonFnc::AttachKeyFilter(edit, CommonFnc::KeyFilter::Decimal, [this] { markChanged(); });
+        // A stored sum longer than the box must show whole, not cut.
+        if (maxLength > 0)
+            CommonFnc::AttachLengthLimit(edit, maxLength);
         CommonFnc::AttachNumberFormat(edit, format);
         return edit;
     };
@@ -399,17 +400,13 @@ void TT2_Form::SpravTariff_BBtnClick()
 
 void TT2_Form::Summa_BBtnClick()
 {
-    double volume = 0;
-    double tariff = 0;
+    QString sum;
     try {
-        volume = CommonFnc::VariantToFloat(CommonFnc::TextToFloatParam(Volume_E->text()));
-        tariff = CommonFnc::VariantToFloat(CommonFnc::TextToFloatParam(Tariff_E->text()));
+        sum = ChargeRecord::chargeFor(Volume_E->text(), Tariff_E->text());
     } catch (const CommonFnc::ConversionError& e) {
         Dialogs::current().error(e.message());
         return;
     }
-    const QString sum =
-        CommonFnc::FormatFloatLocal(u"0.00"_s, CommonFnc::RoundTo(2, volume * tariff));
     SummaService_E->setText(sum);
     if (SummaServiceWOBenefit_E->text().trimmed().isEmpty())
         SummaServiceWOBenefit_E->setText(sum);

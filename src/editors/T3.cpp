@@ -105,7 +105,8 @@ void TT3_Form::createControls()
     auto edit = [this](const QString& name, int maxLength) {
         auto* e = new QLineEdit(this);
         e->setObjectName(name);
-        e->setMaxLength(maxLength);
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
         return e;
     };
     Name1_E = edit(u"Name1_E"_s, 35);
@@ -149,9 +150,11 @@ void TT3_Form::createControls()
     connect(RelationOwn_RxDBLC, &QComboBox::currentIndexChanged, this,
             &TT3_Form::RelationOwn_RxDBLCChange);
 
-    SquareShare_E = edit(u"SquareShare_E"_s, 6);
+    SquareShare_E = edit(u"SquareShare_E"_s, 0);
     CommonFnc::AttachKeyFilter(SquareShare_E, CommonFnc::KeyFilter::Decimal,
                                [this] { markChanged(); });
+    // A stored share longer than the box shows whole: cutting it would save a wrong value.
+    CommonFnc::AttachLengthLimit(SquareShare_E, 6);
     SquareShare_E->installEventFilter(this);
 
     Save_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),

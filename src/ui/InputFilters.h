@@ -22,6 +22,15 @@ enum class KeyFilter {
 /// lives as long as the box.
 void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed = {});
 
+/// Limits typing in `edit` to `limit` characters. Unlike QLineEdit's maxLength it leaves a
+/// longer text put in by the program whole (a value read from the database or a file), so
+/// that Save can name the field that is too long instead of the box cutting it silently.
+/// Keys typed into a read-only box or a full box are dropped without a message. Attach it
+/// after the box's key filter, so that it sees a key first.
+void AttachLengthLimit(QLineEdit* edit, int limit);
+/// The limit attached to `edit`; -1 when none.
+int LengthLimitOf(const QLineEdit* edit);
+
 /// When the focus leaves `edit`, its number is written back in `displayFormat`
 /// ("0.00", "0.0", "0.000"); an empty box stays empty and a text that is not a number is
 /// left for the editor's checks to report.

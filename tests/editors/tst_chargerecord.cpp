@@ -64,6 +64,8 @@ class TestChargeRecord : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void chargeFor_data();
+    void chargeFor();
     void init();
     void cleanup();
     void blankFieldsAllReported();
@@ -95,6 +97,35 @@ private:
     QVariant value(const QString& sql) { return m_t->scalar(sql); }
     std::unique_ptr<TestDatabase> m_t;
 };
+
+void TestChargeRecord::chargeFor_data()
+{
+    QTest::addColumn<QString>("volume");
+    QTest::addColumn<QString>("tariff");
+    QTest::addColumn<QString>("charge"); // empty: not a number
+    QTest::newRow("plain") << u"54,2"_s << u"27,69"_s << u"1500,80"_s;
+    QTest::newRow("half goes up") << u"0,5"_s << u"2,01"_s << u"1,01"_s;
+    // Products just below a half stay below: a nudge such as +0,00001 must not push them up.
+    QTest::newRow("just below a half") << u"1,499"_s << u"10,01"_s << u"15,00"_s;
+    QTest::newRow("just below a half, small") << u"0,011"_s << u"94,09"_s << u"1,03"_s;
+    QTest::newRow("blank volume counts as 0") << u""_s << u"12,00"_s << u"0,00"_s;
+    QTest::newRow("negative, half away from zero") << u"-0,5"_s << u"2,01"_s << u"-1,01"_s;
+    QTest::newRow("whole numbers") << u"3"_s << u"7"_s << u"21,00"_s;
+    QTest::newRow("lone comma") << u","_s << u"7"_s << QString();
+    QTest::newRow("letters") << u"1,5"_s << u"abc"_s << QString();
+}
+
+void TestChargeRecord::chargeFor()
+{
+    QFETCH(QString, volume);
+    QFETCH(QString, tariff);
+    QFETCH(QString, charge);
+    if (charge.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(CommonFnc::ConversionError, ChargeRecord::chargeFor(volume, tariff));
+        return;
+    }
+    QCOMPARE(ChargeRecord::chargeFor(volume, tariff), charge);
+}
 
 void TestChargeRecord::init()
 {

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void firstPersonPresetWithPayerNames();
     void secondPersonNumbered();
     void editFillsControlsAndKeepsRow();
+    void largeShareShownWhole();
     void editRelationMissingFromBook();
     void tabOrder();
     void relationOwnZeroForcesShare();
@@ -226,6 +227,20 @@ void TestT3::editFillsControlsAndKeepsRow()
     QCOMPARE(value(stored).toString(), before);
     QCOMPARE(m_state.posT3T1Id, 2);
     QCOMPARE(m_state.posT3Id, 1);
+}
+
+void TestT3::largeShareShownWhole()
+{
+    // A share wider than the box (imported, or typed before) must show whole: a cut text
+    // would be saved as another value.
+    QVERIFY(m_t->exec(u"UPDATE SvedPotreb_T1 SET SquareTotal = 500000 WHERE T1_ID = 2"_s));
+    QVERIFY(m_t->exec(u"UPDATE SvedPotrebRelations_T3 SET SquareShare = 123456 WHERE T1_ID = 2 AND T3_ID = 1"_s));
+    m_form = open(EditorMode::Edit, 2, 1);
+    QCOMPARE(edit("SquareShare_E")->text(), u"1234,56"_s);
+    QVERIFY(save());
+    QCOMPARE(value(u"SELECT SquareShare FROM SvedPotrebRelations_T3 WHERE T1_ID = 2 AND T3_ID = 1"_s)
+                 .toLongLong(),
+             123456);
 }
 
 void TestT3::editRelationMissingFromBook()
