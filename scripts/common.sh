@@ -6,7 +6,7 @@ ORBELON_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORBELON_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
-  libsqlite3-dev sqlite3 libxlsxwriter-dev
+  libsqlite3-dev sqlite3 libxlsxwriter-dev zlib1g-dev
   fonts-dejavu-core unzip
 )
 
