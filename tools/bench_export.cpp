@@ -11,12 +11,11 @@
 // `sqlite3 DB` writing the rows of the export's three queries with `.mode tabs` into
 // files. Ends with the peak memory of this process (VmHWM).
 
-#include "CommonFnc.h"
 #include "Database.h"
-#include "DbBuilder.h"
 #include "Exporter.h"
 #include "Importer.h"
 #include "StatementGenerator.h"
+#include "ToolSupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -167,14 +166,9 @@ int main(int argc, char** argv)
     const QDate today = QDate::currentDate();
     options.today = today;
     options.period = QDate(today.year(), today.month(), 1);
-    if (parser.isSet(periodOption)) {
-        try {
-            options.period = CommonFnc::DecodeMonthYearChecked(parser.value(periodOption));
-        } catch (const CommonFnc::ConversionError&) {
-            options.period = CommonFnc::EmptyDate();
-        }
-    }
-    if (options.payers < 1 || options.organisation < 1 || options.period == CommonFnc::EmptyDate()) {
+    if (parser.isSet(periodOption))
+        options.period = ToolSupport::periodFromText(parser.value(periodOption));
+    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid()) {
         out << parser.helpText();
         return 2;
     }
@@ -182,13 +176,9 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString dbFile = dir.filePath(u"Base/Dude.b"_s);
     QString error;
-    if (!DbBuilder::build(DbBuilder::defaultSourceDir(), dbFile, &error)) {
-        out << error << '\n';
-        return 1;
-    }
     Database db;
-    if (!db.open(dbFile)) {
-        out << db.errorString() << '\n';
+    if (!ToolSupport::openFreshDatabase(dbFile, db, &error)) {
+        out << error << '\n';
         return 1;
     }
 

@@ -13,11 +13,11 @@
 
 #include "CommonFnc.h"
 #include "Database.h"
-#include "DbBuilder.h"
 #include "ExchangeFormat.h"
 #include "Importer.h"
 #include "Query.h"
 #include "StatementGenerator.h"
+#include "ToolSupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -259,14 +259,9 @@ int main(int argc, char** argv)
     options.seed = parser.value(seedOption).toULongLong();
     const QDate today = QDate::currentDate();
     options.period = QDate(today.year(), today.month(), 1);
-    if (parser.isSet(periodOption)) {
-        try {
-            options.period = CommonFnc::DecodeMonthYearChecked(parser.value(periodOption));
-        } catch (const CommonFnc::ConversionError&) {
-            options.period = CommonFnc::EmptyDate();
-        }
-    }
-    if (options.payers < 1 || options.organisation < 1 || options.period == CommonFnc::EmptyDate()) {
+    if (parser.isSet(periodOption))
+        options.period = ToolSupport::periodFromText(parser.value(periodOption));
+    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid()) {
         out << parser.helpText();
         return 2;
     }
@@ -274,13 +269,9 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString dbFile = dir.filePath(u"Base/Dude.b"_s);
     QString error;
-    if (!DbBuilder::build(DbBuilder::defaultSourceDir(), dbFile, &error)) {
-        out << error << '\n';
-        return 1;
-    }
     Database db;
-    if (!db.open(dbFile)) {
-        out << db.errorString() << '\n';
+    if (!ToolSupport::openFreshDatabase(dbFile, db, &error)) {
+        out << error << '\n';
         return 1;
     }
 

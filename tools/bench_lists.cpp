@@ -8,10 +8,10 @@
 // waits for. Prints one line per operation with the best of three runs in milliseconds.
 
 #include "Database.h"
-#include "DbBuilder.h"
 #include "Query.h"
 #include "RecordSet.h"
 #include "StatementLists.h"
+#include "ToolSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -98,13 +98,9 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString file = dir.filePath(u"Base/Dude.b"_s);
     QString error;
-    if (!DbBuilder::build(DbBuilder::defaultSourceDir(), file, &error)) {
-        out << error << '\n';
-        return 1;
-    }
     Database db;
-    if (!db.open(file)) {
-        out << db.errorString() << '\n';
+    if (!ToolSupport::openFreshDatabase(file, db, &error)) {
+        out << error << '\n';
         return 1;
     }
     QElapsedTimer fillTimer;

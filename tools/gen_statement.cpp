@@ -8,10 +8,10 @@
 // come from the working database PATH, or from one built from db/ in a temporary folder.
 // The same seed gives the same statement (apart from the file date of each line).
 
-#include "CommonFnc.h"
 #include "Database.h"
 #include "DbBuilder.h"
 #include "StatementGenerator.h"
+#include "ToolSupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -75,14 +75,8 @@ int main(int argc, char** argv)
     const QDate today = QDate::currentDate();
     options.period = QDate(today.year(), today.month(), 1);
     if (parser.isSet(periodOption)) {
-        const QString text = parser.value(periodOption);
-        QDate period;
-        try {
-            period = text.size() == 6 ? CommonFnc::DecodeMonthYearChecked(text) : CommonFnc::EmptyDate();
-        } catch (const CommonFnc::ConversionError&) {
-            period = CommonFnc::EmptyDate();
-        }
-        if (period == CommonFnc::EmptyDate()) {
+        const QDate period = ToolSupport::periodFromText(parser.value(periodOption));
+        if (!period.isValid()) {
             err << "--period must be a month MMYYYY between 1901 and 2100\n";
             return 2;
         }

@@ -119,7 +119,7 @@ private:
 };
 
 TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
-    : QDialog(parent)
+    : RunGuardedDialog(parent)
     , m_db(db)
     , m_state(state)
 {
@@ -262,23 +262,6 @@ QVariant TOpenFile_Form::lastOrganisation() const
     return m_lastOrganisation;
 }
 
-void TOpenFile_Form::closeEvent(QCloseEvent* event)
-{
-    // The run lets window messages through; closing midway would pull the window from
-    // under it.
-    if (m_running) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TOpenFile_Form::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}
-
 void TOpenFile_Form::SvedPotreb_FEChange()
 {
     const QFileInfo payers(SvedPotreb_FE->text());
@@ -359,7 +342,7 @@ void TOpenFile_Form::OpenFile_BBtnClick()
     }
 
     setInputsEnabled(false);
-    m_running = true;
+    setRunning(true);
     QCoreApplication::processEvents();
 
     Exchange::ImportResult result;
@@ -368,7 +351,7 @@ void TOpenFile_Form::OpenFile_BBtnClick()
         Progress progress(*this);
         result = Exchange::Importer(m_db).run(payers, charges, persons, progress);
     }
-    m_running = false;
+    setRunning(false);
 
     using Outcome = Exchange::ImportResult::Outcome;
     switch (result.outcome) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "RunGuardedDialog.h"
 #include <QVariant>
 
 class Database;
@@ -14,7 +14,7 @@ struct RunState;
 
 /// "Новые файлы для редактирования": loads a statement from exchange files I, II and III
 /// into the working tables, replacing what they held, and lists what it found wrong.
-class TOpenFile_Form : public QDialog
+class TOpenFile_Form : public RunGuardedDialog
 {
     Q_OBJECT
 
@@ -24,12 +24,6 @@ public:
 
     /// DezID of the last file-I line whose organisation field converted; null when none.
     QVariant lastOrganisation() const;
-
-    /// Refused while an import runs, as is closing.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     class Progress;
@@ -48,7 +42,6 @@ private:
     QVariant m_lastOrganisation;
     QString m_payersFolder;
     QString m_detailsFolder;
-    bool m_running = false;
 
     QLineEdit* SvedPotreb_FE;
     QLineEdit* SvedNach_FE;

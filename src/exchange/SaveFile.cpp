@@ -89,7 +89,7 @@ private:
 
 TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& organisation,
                                const QString& organisationName, QWidget* parent)
-    : QDialog(parent)
+    : RunGuardedDialog(parent)
     , m_db(db)
     , m_state(state)
     , m_organisation(organisation)
@@ -213,23 +213,6 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
 
 TSaveFile_Form::~TSaveFile_Form() = default;
 
-void TSaveFile_Form::closeEvent(QCloseEvent* event)
-{
-    // The run lets window messages through; closing midway would pull the window from
-    // under it.
-    if (m_running) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TSaveFile_Form::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}
-
 void TSaveFile_Form::proposeNames()
 {
     QString folder;
@@ -309,11 +292,11 @@ void TSaveFile_Form::SaveFile_BBtnClick()
     ExportErrorToExel_BBbn->setEnabled(false);
     // The run lets window messages through; the inputs stay off so that no second run,
     // print or copy starts inside it.
-    m_running = true;
+    setRunning(true);
     setInputsEnabled(false);
     writeExchangeFiles();
     setInputsEnabled(true);
-    m_running = false;
+    setRunning(false);
     ExportErrorToExel_BBbn->setEnabled(ErrorCount_Label->text().toInt() != 0);
 }
 

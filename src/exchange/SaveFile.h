@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "RunGuardedDialog.h"
 #include <QString>
 #include <QVariant>
 
@@ -17,7 +17,7 @@ struct RunState;
 /// "Сохранение редактируемой информации": checks the statement of the working tables and
 /// writes it into exchange files I, II and III, listing what the checks found. Hands back
 /// the three names in RunState::fileNameT1..T3 once the files are created.
-class TSaveFile_Form : public QDialog
+class TSaveFile_Form : public RunGuardedDialog
 {
     Q_OBJECT
 
@@ -26,12 +26,6 @@ public:
     TSaveFile_Form(Database& db, RunState& state, const QVariant& organisation,
                    const QString& organisationName, QWidget* parent = nullptr);
     ~TSaveFile_Form() override;
-
-    /// Refused while an export runs, as is closing.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     class Progress;
@@ -53,7 +47,6 @@ private:
     QVariant m_organisation;
     /// Shown on the summary statement, which the print button will produce.
     QString m_organisationName;
-    bool m_running = false;
     /// The last run's checks all passed: the summary statement may be printed.
     bool m_summaryAllowed = false;
     bool m_derivingNames = false;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class Database;
+
+/// What the tools share: a fresh working database and the period they are given.
+namespace ToolSupport {
+
+/// Builds a fresh working database at `file` from db/ and opens it. False with `error`
+/// when either fails.
+bool openFreshDatabase(const QString& file, Database& db, QString* error);
+
+/// A period written "MMYYYY" (1901 to 2100); an invalid date for any other text.
+QDate periodFromText(const QString& text);
+
+} // namespace ToolSupport
