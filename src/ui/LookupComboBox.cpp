@@ -48,8 +48,10 @@ void LookupComboBox::hidePopup()
     // counts as the operator closing it.
     const bool wasOpen = view() && view()->isVisible();
     QComboBox::hidePopup();
+    // A click or Enter on an item hides the list before the box takes the item: the
+    // signal waits until the choice has landed, or it would carry the previous key.
     if (wasOpen)
-        Q_EMIT closedUp();
+        QMetaObject::invokeMethod(this, &LookupComboBox::closedUp, Qt::QueuedConnection);
 }
 
 bool LookupComboBox::loadItems(Database& db, const QString& sql)

@@ -31,7 +31,8 @@ public:
     void hidePopup() override;
 
 Q_SIGNALS:
-    /// The operator closed the drop-down list (with or without a choice).
+    /// The operator closed the drop-down list (with or without a choice). Emitted once the
+    /// clicked item is the current one, so keyValue() is the key the operator chose.
     void closedUp();
 
 private:
