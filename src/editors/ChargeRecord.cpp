@@ -355,7 +355,7 @@ QVariant typeNachOfService(Database& db, int serviceId)
 QString chargeFor(const QString& volumeText, const QString& tariffText)
 {
     // Read as decimals with however many places they carry, so that the product is exact
-    // and only the final rounding to kopecks happens.
+    // and only the final rounding to kopecks happens, by the routine the number boxes use.
     const auto exact = [](const QString& text) {
         const QString trimmed = text.trimmed();
         if (trimmed.isEmpty())
@@ -372,24 +372,24 @@ QString chargeFor(const QString& volumeText, const QString& tariffText)
     const Decimal tariff = exact(tariffText);
     const __int128 product = __int128(volume.units()) * tariff.units();
     const int scale = volume.scale() + tariff.scale();
-    __int128 divisor = 1;
-    for (int i = 2; i < scale; ++i)
-        divisor *= 10;
-    __int128 kopecks = 0;
-    if (scale <= 2) {
-        kopecks = product;
-        for (int i = scale; i < 2; ++i)
-            kopecks *= 10;
-    } else {
-        const __int128 magnitude = (product < 0 ? -product : product) + divisor / 2;
-        kopecks = magnitude / divisor;
-        if (product < 0)
-            kopecks = -kopecks;
-    }
-    constexpr __int128 Limit = std::numeric_limits<qint64>::max();
-    if (kopecks > Limit || kopecks < -Limit)
+
+    // The product's digits as text, its decimal comma `scale` places from the right.
+    __int128 magnitude = product < 0 ? -product : product;
+    QString digits;
+    do {
+        digits.prepend(QChar(u'0' + int(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude > 0);
+    digits = digits.rightJustified(scale + 1, u'0');
+    if (scale > 0)
+        digits.insert(digits.size() - scale, u',');
+    if (product < 0)
+        digits.prepend(u'-');
+    const QString kopecks = CommonFnc::RoundDecimalText(digits, 2);
+    // What no sum box can hold is refused rather than written as a wrong number.
+    if (!Decimal::parse(kopecks, 2))
         throw CommonFnc::ConversionError(u"Слишком большое число: «%1» × «%2»"_s.arg(volumeText, tariffText));
-    return Decimal::fromUnits(qint64(kopecks), 2).toString(2);
+    return kopecks;
 }
 
 } // namespace ChargeRecord

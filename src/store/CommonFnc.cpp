@@ -470,10 +470,51 @@ double TextToFloatOrZero(const QString& text)
     return trimmed.isEmpty() ? 0.0 : floatOrThrow(trimmed);
 }
 
+QString RoundDecimalText(const QString& text, int decimals)
+{
+    const QString trimmed = text.trimmed();
+    QStringView digits(trimmed);
+    bool negative = false;
+    if (!digits.isEmpty() && (digits.front() == u'-' || digits.front() == u'+')) {
+        negative = digits.front() == u'-';
+        digits = digits.mid(1);
+    }
+    const qsizetype comma = digits.indexOf(DecimalComma);
+    const QStringView whole = comma < 0 ? digits : digits.left(comma);
+    const QStringView fraction = comma < 0 ? QStringView() : digits.mid(comma + 1);
+    const auto digitsOnly = [](QStringView part) { return part.isEmpty() || allDigits(part); };
+    if ((whole.isEmpty() && fraction.isEmpty()) || !digitsOnly(whole) || !digitsOnly(fraction))
+        throwBadNumber(trimmed);
+
+    decimals = qMax(0, decimals);
+    // The kept digits as one run, rounded up by the first dropped digit: the text's own
+    // decimal digits decide, never a binary approximation of them.
+    QString kept = whole.toString() + fraction.left(decimals).toString().leftJustified(decimals, u'0');
+    if (fraction.size() > decimals && fraction[decimals] >= u'5') {
+        qsizetype i = kept.size() - 1;
+        for (; i >= 0 && kept[i] == u'9'; --i)
+            kept[i] = u'0';
+        if (i < 0)
+            kept.prepend(u'1');
+        else
+            kept[i] = QChar(kept[i].unicode() + 1);
+    }
+    QString integer = kept.left(kept.size() - decimals);
+    while (integer.size() > 1 && integer.front() == u'0')
+        integer.remove(0, 1);
+    if (integer.isEmpty())
+        integer = u"0"_s;
+    QString result = integer;
+    if (decimals > 0)
+        result += DecimalComma + kept.right(decimals);
+    const bool zero = std::all_of(kept.cbegin(), kept.cend(), [](QChar ch) { return ch == u'0'; });
+    return negative && !zero ? u'-' + result : result;
+}
+
 QString FormatNumberBoxText(const QString& text, const QString& displayFormat)
 {
-    const QVariant value = TextToFloatParam(KeepFirstDecimalSeparator(text));
-    return value.isNull() ? QString() : FormatFloatLocal(displayFormat, value.toDouble());
+    const QString kept = KeepFirstDecimalSeparator(text).trimmed();
+    return kept.isEmpty() ? QString() : RoundDecimalText(kept, decimalsOfFormat(displayFormat));
 }
 
 // --- Parameters ----------------------------------------------------------------------

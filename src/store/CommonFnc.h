@@ -115,9 +115,16 @@ bool FitsNumberFormat(const QString& text, int intDigits, int fracDigits);
 /// 0 for a blank text, else the number. Throws ConversionError when it is not one.
 double TextToFloatOrZero(const QString& text);
 
+/// A number written as text ("2,675", "-1,005", "12") rounded to `decimals` places half
+/// away from zero on its own decimal digits, exactly, however many it has: "2,675" →
+/// "2,68", "1,0005" with 3 → "1,001". The result has exactly `decimals` digits after a
+/// comma and no minus sign when it rounds to zero. Throws ConversionError when the text
+/// is not a number ("-" or "+", digits, at most one decimal comma).
+QString RoundDecimalText(const QString& text, int decimals);
 /// A number box's text as shown after the focus leaves it: extra decimal commas dropped,
-/// then the number in `displayFormat` ("0.00", "0.0", "0.000"). A blank text gives an
-/// empty text. Throws ConversionError when the text is not a number.
+/// then the number in `displayFormat` ("0.00", "0.0", "0.000"), rounded exactly by
+/// RoundDecimalText. A blank text gives an empty text. Throws ConversionError when the
+/// text is not a number.
 QString FormatNumberBoxText(const QString& text, const QString& displayFormat);
 
 // --- Parameters ----------------------------------------------------------------------

@@ -78,6 +78,21 @@ void TestInputFilters::numberBoxExit_data()
     QTest::newRow("volume") << u"0.000"_s << u"12,5"_s << u"12,500"_s;
     QTest::newRow("empty stays empty") << u"0.00"_s << QString() << QString();
     QTest::newRow("not a number stays") << u"0.00"_s << u"abc"_s << u"abc"_s;
+    // Halves round away from zero on the typed digits; a binary double of 2,675 lies just
+    // below the half and would give 2,67.
+    QTest::newRow("2,675 half up") << u"0.00"_s << u"2,675"_s << u"2,68"_s;
+    QTest::newRow("1,005 half up") << u"0.00"_s << u"1,005"_s << u"1,01"_s;
+    QTest::newRow("0,285 half up") << u"0.00"_s << u"0,285"_s << u"0,29"_s;
+    QTest::newRow("1,15 to one place") << u"0.0"_s << u"1,15"_s << u"1,2"_s;
+    QTest::newRow("1,0005 to three places") << u"0.000"_s << u"1,0005"_s << u"1,001"_s;
+    QTest::newRow("just below the half") << u"0.00"_s << u"2,67499999"_s << u"2,67"_s;
+    QTest::newRow("carry into the whole part") << u"0.00"_s << u"99,995"_s << u"100,00"_s;
+    QTest::newRow("negative half away from zero") << u"0.00"_s << u"-2,675"_s << u"-2,68"_s;
+    QTest::newRow("negative rounding to zero") << u"0.00"_s << u"-0,004"_s << u"0,00"_s;
+    QTest::newRow("leading zeros and bare comma") << u"0.00"_s << u"007,"_s << u"7,00"_s;
+    QTest::newRow("comma first") << u"0.0"_s << u",05"_s << u"0,1"_s;
+    QTest::newRow("more digits than a double holds")
+        << u"0.00"_s << u"12345678901234567890,125"_s << u"12345678901234567890,13"_s;
 }
 
 void TestInputFilters::numberBoxExit()
