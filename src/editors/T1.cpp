@@ -145,13 +145,6 @@ void TT1_Form::buildControls()
     CommonFnc::AttachNumberFormat(SquareTotal_E, u"0.00"_s);
     CommonFnc::AttachNumberFormat(SquareLive_E, u"0.00"_s);
     CommonFnc::AttachNumberFormat(ColMesDebts_E, u"0.0"_s);
-    // The address changes with the chooser too, not only with typed keys.
-    for (QLineEdit* edit : {HouseNum_E, KorpNum_E, StroenNum_E, FlatNum_E}) {
-        connect(edit, &QLineEdit::textChanged, this, [this] {
-            if (!m_filling)
-                markChanged();
-        });
-    }
     connect(DezVlad_RxDBLC, &QComboBox::currentIndexChanged, this, &TT1_Form::DezVlad_RxDBLCChange);
     connect(Street_RxDBLC, &QComboBox::currentIndexChanged, this, &TT1_Form::Street_RxDBLCChange);
     connect(HousesBTI_BBtn, &QPushButton::clicked, this, &TT1_Form::HousesBTI_BBtnClick);

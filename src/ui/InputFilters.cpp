@@ -8,11 +8,29 @@
 #include <QLineEdit>
 #include <QValidator>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace CommonFnc {
 
 namespace {
+
+bool isControlCharacter(QChar ch)
+{
+    return ch.category() == QChar::Other_Control;
+}
+
+/// Whether a key press types characters. Shortcuts (Ctrl+V, Ctrl+Z ...) and editing keys
+/// (Delete, Backspace, Tab, Esc, Enter, the arrows) do not, whatever text they carry: X11
+/// gives Delete the text 0x7f and Ctrl+V the text 0x16.
+bool typesCharacters(const QKeyEvent* key)
+{
+    const QString text = key->text();
+    return !text.isEmpty() &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+           std::none_of(text.cbegin(), text.cend(), isControlCharacter);
+}
 
 class KeyGuard final : public QObject
 {
@@ -22,7 +40,14 @@ public:
         , m_edit(edit)
         , m_filter(filter)
         , m_changed(std::move(changed))
+        , m_before(edit->text())
     {
+        edit->installEventFilter(this);
+        // Typed keys are filtered as they arrive; text that reaches the box another way
+        // (paste, drag and drop, the selection's middle click, an input method) is checked
+        // once it is in, and taken back when the filter refuses it.
+        connect(edit, &QLineEdit::textEdited, this, &KeyGuard::edited);
+        connect(edit, &QLineEdit::textChanged, this, [this] { m_before = m_edit->text(); });
     }
 
 protected:
@@ -31,26 +56,74 @@ protected:
         if (watched != m_edit || event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        // Keys that type nothing (arrows, Home, Delete, shortcuts) are not characters.
-        if (text.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        if (!typesCharacters(key))
             return false;
-        const QChar typed = text.front();
-        const QChar result = apply(typed);
-        if (result.isNull()) {
+        const QString text = key->text();
+        QString accepted;
+        if (!filtered(text, accepted)) {
             Dialogs::current().error(message());
             return true;
         }
-        if (m_changed)
-            m_changed();
-        if (result != typed) {
-            m_edit->insert(QString(result));
+        if (accepted != text) {
+            m_edit->insert(accepted);
             return true;
         }
         return false;
     }
 
 private:
+    /// The operator changed the text: whatever came in since the last change must pass
+    /// the filter, or the change is taken back.
+    void edited()
+    {
+        const QString now = m_edit->text();
+        qsizetype prefix = 0;
+        const qsizetype shorter = std::min(now.size(), m_before.size());
+        while (prefix < shorter && now[prefix] == m_before[prefix])
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < shorter - prefix &&
+               now[now.size() - 1 - suffix] == m_before[m_before.size() - 1 - suffix])
+            ++suffix;
+        const QString inserted = now.mid(prefix, now.size() - prefix - suffix);
+        QString accepted;
+        if (!filtered(inserted, accepted)) {
+            // The whole insertion goes: half a pasted text is worse than none.
+            const QString before = m_before;
+            m_edit->setText(before);
+            m_edit->setCursorPosition(int(prefix));
+            Dialogs::current().error(message());
+            return;
+        }
+        if (accepted != inserted) {
+            const QString corrected = now.left(prefix) + accepted + now.right(suffix);
+            if (corrected == m_before)
+                return;
+            m_edit->setText(corrected);
+            m_edit->setCursorPosition(int(prefix + accepted.size()));
+        }
+        if (m_changed)
+            m_changed();
+    }
+
+    /// `text` through the filter into `accepted`; false when the filter refuses a
+    /// character. Control characters (the line end of a copied spreadsheet cell) are
+    /// dropped rather than refused: nobody means to put them into a box.
+    bool filtered(const QString& text, QString& accepted) const
+    {
+        accepted.clear();
+        accepted.reserve(text.size());
+        for (const QChar ch : text) {
+            if (isControlCharacter(ch))
+                continue;
+            const QChar result = apply(ch);
+            if (result.isNull())
+                return false;
+            accepted += result;
+        }
+        return true;
+    }
+
     QChar apply(QChar ch) const
     {
         switch (m_filter) {
@@ -71,10 +144,10 @@ private:
         switch (m_filter) {
         case KeyFilter::RussianLetters:
         case KeyFilter::AddressText:
-            return u"Допускается ввод только русских символов."_s;
+            return RussianOnlyMessage();
         case KeyFilter::Digits:
         case KeyFilter::Decimal:
-            return u"Допускается ввод только чисел."_s;
+            return NumbersOnlyMessage();
         }
         return {};
     }
@@ -82,6 +155,8 @@ private:
     QLineEdit* m_edit;
     KeyFilter m_filter;
     std::function<void()> m_changed;
+    /// The box's text before the operator's latest change.
+    QString m_before;
 };
 
 class NumberExit final : public QObject
@@ -156,8 +231,7 @@ protected:
     {
         if (watched != m_edit || event->type() != QEvent::KeyPress)
             return false;
-        const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (text.size() != 1 || text.front() < u' ')
+        if (!typesCharacters(static_cast<QKeyEvent*>(event)))
             return false;
         return m_edit->isReadOnly() ||
                m_edit->text().size() - m_edit->selectedText().size() >= m_limit;
@@ -173,7 +247,7 @@ private:
 void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed)
 {
     if (edit)
-        edit->installEventFilter(new KeyGuard(edit, filter, std::move(changed)));
+        new KeyGuard(edit, filter, std::move(changed));
 }
 
 void AttachLengthLimit(QLineEdit* edit, int limit)

@@ -17,8 +17,13 @@ enum class KeyFilter {
     Decimal,        ///< digits and one decimal comma ("." becomes ",")
 };
 
-/// Guards `edit` with a filter: a rejected key is swallowed and the filter's message shown
-/// as an error; an accepted key calls `changed` (the editor's "modified" flag). The guard
+/// Guards `edit` with a filter: a typed character the filter refuses is swallowed and the
+/// filter's message shown as an error; text pasted, dropped or put in by an input method
+/// passes the same filter, and an insertion with a refused character is taken back whole
+/// with the message (control characters in it are dropped silently). Editing keys and
+/// shortcuts are never filtered. `changed` (the editor's "modified" flag) is called for
+/// every change of the text by the operator (typing, Delete, Backspace, paste, cut, undo,
+/// drop), never for keys that change nothing or for text the program sets. The guard
 /// lives as long as the box.
 void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed = {});
 
