@@ -62,7 +62,7 @@ const QList<ListColumn>& payerColumns()
     static const QList<ListColumn> columns = {
         {u"NumT1"_s, u"№"_s, D::Plain, Right},
         {u"Mes"_s, u"Месяц в файле"_s, D::MonthYear, Left},
-        {u"ENumlsID"_s, u"Код плательщика"_s, D::Plain, Right},
+        {u"ENumlsID"_s, u"Код плательщика"_s, D::PayerCode, Right},
         {u"Numls"_s, u"Лицевой счет"_s, D::Plain, Left},
         {u"Name1"_s, u"Фамилия"_s, D::Plain, Left},
         {u"Name2"_s, u"Имя"_s, D::Plain, Left},

@@ -146,25 +146,15 @@ QStringList checkFields(const PayerFields& f)
     return failed;
 }
 
-bool isDuplicate(Database& db, const PayerFields& fields, EditorMode mode,
-                 const QString& oldENumlsId, const QString& oldNumls)
+bool isDuplicate(Database& db, const PayerFields& fields, EditorMode mode, int t1Id)
 {
-    const qlonglong code = codeNumber(fields.eNumlsId);
-    const QVariant numls = CommonFnc::TextToTextParam(fields.numls);
-    if (mode == EditorMode::New) {
-        Query query(db, u"SELECT sp.EnumlsID, sp.Numls\nFROM SvedPotreb_T1 sp\n"
-                        "WHERE sp.EnumlsID = :ENumlsID\nAND sp.Numls = :Numls"_s);
-        query.bind(u":ENumlsID"_s, code).bind(u":Numls"_s, numls);
-        return query.exec() && query.next();
-    }
-    // The column's numeric affinity reads the old code's text as its number.
     Query query(db, u"SELECT sp.EnumlsID, sp.Numls\nFROM SvedPotreb_T1 sp\n"
-                    "WHERE sp.EnumlsID = :ENumlsID_New\nAND sp.Numls = :Numls_New\n"
-                    "AND sp.EnumlsID <> :ENumlsID_Old\nAND sp.Numls <> :Numls_Old"_s);
-    query.bind(u":ENumlsID_New"_s, code)
-        .bind(u":Numls_New"_s, numls)
-        .bind(u":ENumlsID_Old"_s, plainText(oldENumlsId))
-        .bind(u":Numls_Old"_s, plainText(oldNumls));
+                    "WHERE sp.EnumlsID = :ENumlsID\nAND sp.Numls = :Numls\n"
+                    "AND sp.T1_ID <> :T1_ID"_s);
+    // A new record is not in the table yet: no key excludes anything.
+    query.bind(u":ENumlsID"_s, codeNumber(fields.eNumlsId))
+        .bind(u":Numls"_s, CommonFnc::TextToTextParam(fields.numls))
+        .bind(u":T1_ID"_s, mode == EditorMode::Edit ? t1Id : 0);
     return query.exec() && query.next();
 }
 

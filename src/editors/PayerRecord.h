@@ -57,14 +57,12 @@ namespace PayerRecord {
 /// message in the place of the area comparison, which cannot be made.
 QStringList checkFields(const PayerFields& fields);
 
-/// Whether another payer already has the code and account number being saved. For a new
-/// record any payer with both counts; for an edited one only a payer that matches while
-/// both its code and account number differ from the record's old ones (`oldENumlsId`,
-/// `oldNumls`, the texts the record was opened with). An empty account number never
-/// matches. A failed read counts as no duplicate: the write that follows reports the
-/// database's fault.
-bool isDuplicate(Database& db, const PayerFields& fields, EditorMode mode,
-                 const QString& oldENumlsId = {}, const QString& oldNumls = {});
+/// Whether another payer already has the code and account number being saved: any payer
+/// for a new record; for an edited one any payer but the record itself (`t1Id`), so that
+/// changing only the account number (or only the code) onto another payer's is caught.
+/// An empty account number never matches. A failed read counts as no duplicate: the
+/// write that follows reports the database's fault.
+bool isDuplicate(Database& db, const PayerFields& fields, EditorMode mode, int t1Id = 0);
 
 /// Inserts a new payer numbered after the largest T1_ID and NumT1 in use. Returns the new
 /// T1_ID, or 0 when the insert failed (Database::errorString() names the fault).

@@ -1,6 +1,7 @@
 #include "PayerTotals.h"
 
 #include "Decimal.h"
+#include "Format.h"
 #include "Query.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -29,7 +30,7 @@ PayerTotals PayerTotals::of(Database& db, const QVariantMap& payerRow)
     totals.fullName = payerRow.value(u"FullName"_s).toString();
     const QVariant code = payerRow.value(u"ENumlsID"_s);
     // No code and code 0 both mean that the payer has none.
-    totals.payerCode = code.isNull() || code.toLongLong() == 0 ? u"0000000000"_s : code.toString();
+    totals.payerCode = code.isNull() || code.toLongLong() == 0 ? u"0000000000"_s : Format::payerCode(code);
     const QString account = payerRow.value(u"Numls"_s).toString();
     totals.account = account.isEmpty() ? u"---"_s : account;
     for (size_t i = 0; i < sumColumns().size(); ++i) {

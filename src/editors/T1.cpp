@@ -284,8 +284,6 @@ void TT1_Form::setPayer(const QVariantMap& row)
     m_t1Id = row.value(u"T1_ID"_s).toInt();
     m_mes = Format::dateFromVariant(row.value(u"Mes"_s));
     Mes_Label->setText(Format::monthYear(m_mes));
-    m_oldENumlsId = text(u"ENumlsID"_s);
-    m_oldNumls = text(u"Numls"_s);
 
     PplCntReg_Label->setText(QString::number(row.value(u"PplCntReg"_s).toInt()));
     DezVlad_RxDBLC->setKeyValue(row.value(u"DezVladID"_s));
@@ -300,10 +298,12 @@ void TT1_Form::setPayer(const QVariantMap& row)
         {HouseNum_E, u"HouseNum"_s},       {KorpNum_E, u"KorpNum"_s},
         {StroenNum_E, u"StroenNum"_s},     {FlatNum_E, u"FlatNum"_s},
         {HouseID_BTI_E, u"HouseID_BTI"_s}, {FlatID_BTI_E, u"FlatID_BTI"_s},
-        {ENumlsID_E, u"ENumlsID"_s},       {Numls_E, u"Numls"_s},
+        {Numls_E, u"Numls"_s},
     };
     for (const auto& [edit, column] : texts)
         edit->setText(text(column));
+    // With its leading zeros, or the check digit would refuse the code it was saved with.
+    ENumlsID_E->setText(Format::payerCode(row.value(u"ENumlsID"_s)));
     TypeOwn_RxDBLC->setKeyValue(row.value(u"TypeOwnID"_s));
     TypeOccupancy_RxDBLC->setKeyValue(row.value(u"TypeOccupancyID"_s));
     TypeLock_RxDBLC->setKeyValue(row.value(u"TypeLockID"_s));
@@ -377,7 +377,7 @@ bool TT1_Form::save()
         setChanged(false);
         return false;
     }
-    if (PayerRecord::isDuplicate(m_db, fields, m_mode, m_oldENumlsId, m_oldNumls)) {
+    if (PayerRecord::isDuplicate(m_db, fields, m_mode, m_t1Id)) {
         Dialogs::current().error(u"Такие лицевой счет и код плательщика уже существуют."_s);
         setChanged(false);
         return false;

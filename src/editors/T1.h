@@ -27,8 +27,8 @@ public:
     TT1_Form(Database& db, RunState& state, EditorMode mode, QWidget* parent = nullptr);
 
     /// Edit mode: fills every control from the payer row of the main window's list
-    /// (RecordSet::rowValues) and notes the record's key, month, old code and account
-    /// number (for the duplicate check) and old names (for renaming its persons).
+    /// (RecordSet::rowValues) and notes the record's key and month, and its old names (for
+    /// renaming its persons).
     void setPayer(const QVariantMap& payerRow);
 
     /// The record's key: the edited payer's, a new payer's after it was saved, 0 for a
@@ -58,8 +58,6 @@ private:
     const EditorMode m_mode;
     int m_t1Id = 0;
     QDate m_mes;
-    QString m_oldENumlsId;
-    QString m_oldNumls;
     PayerNames m_oldNames;
     bool m_filling = false;
     bool m_shown = false;

@@ -81,7 +81,7 @@ TT2_Form::TT2_Form(Database& db, RunState& state, EditorMode mode, const QVarian
     loadLookups();
 
     Numls_Label->setText(m_payer.value(u"Numls"_s).toString());
-    ENumlsID_Label->setText(m_payer.value(u"ENumlsID"_s).toString());
+    ENumlsID_Label->setText(Format::payerCode(m_payer.value(u"ENumlsID"_s)));
     FIO_Label->setText(m_payer.value(u"Name1"_s).toString() + u' ' +
                        m_payer.value(u"Name2"_s).toString() + u' ' +
                        m_payer.value(u"Name3"_s).toString());

@@ -66,7 +66,7 @@ TT3_Form::TT3_Form(Database& db, RunState& state, EditorMode mode, const QVarian
                                   : Format::dateFromVariant(payerRow.value(u"Mes"_s));
     Mes_Label->setText(Format::monthYear(recordMonth));
     Numls_Label->setText(text(payerRow, u"Numls"_s));
-    ENumlsID_Label->setText(text(payerRow, u"ENumlsID"_s));
+    ENumlsID_Label->setText(Format::payerCode(payerRow.value(u"ENumlsID"_s)));
     FIO_Label->setText(text(payerRow, u"Name1"_s) + u' ' + text(payerRow, u"Name2"_s) + u' ' +
                        text(payerRow, u"Name3"_s));
     // A flat without a total area shows 0, as the share check counts it.

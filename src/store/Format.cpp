@@ -58,6 +58,18 @@ QString shortDate(const QDate& date)
     return date.isValid() ? date.toString(u"dd.MM.yyyy"_s) : QString();
 }
 
+QString payerCode(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    const QString stored = value.toString().trimmed();
+    bool ok = false;
+    const qlonglong number = stored.toLongLong(&ok);
+    if (!ok || number < 0 || number > 9999999999LL)
+        return stored;
+    return number == 0 ? u"0"_s : QString::number(number).rightJustified(10, u'0');
+}
+
 QDate dateFromVariant(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
@@ -86,6 +98,8 @@ QString display(const QVariant& value, Display format, int scale)
         return monthYear(dateFromVariant(value));
     case Display::Date:
         return shortDate(dateFromVariant(value));
+    case Display::PayerCode:
+        return payerCode(value);
     }
     return value.toString();
 }

@@ -14,6 +14,7 @@ enum class Display {
     Fixed3,    ///< "0.000"
     MonthYear, ///< "mmmm yyyy г.": "Декабрь 2026 г."
     Date,      ///< "dd.mm.yyyy"
+    PayerCode, ///< a payer code as its 10 digits (see payerCode)
 };
 
 /// Month name as the period box lists it, 1 = "Январь"; empty outside 1..12.
@@ -27,6 +28,12 @@ QString monthYear(const QDate& date);
 QString dayMonthYear(const QDate& date);
 /// "09.12.2026"; empty for an invalid date.
 QString shortDate(const QDate& date);
+
+/// A stored payer code (ENumlsID) as the code the operator types: a non-zero code of up
+/// to 10 digits shows all 10, leading zeros included ("0123456788"), so that it can be
+/// read, checked and saved again as it was given. 0 (no code) shows as "0", NULL as an
+/// empty text, anything else as it is stored.
+QString payerCode(const QVariant& value);
 
 /// A date column as stored ("YYYY-MM-DD", possibly with a time part); invalid for NULL
 /// or a text that is not a date.

@@ -217,9 +217,13 @@ void TestPayerRecord::duplicate_data()
     QTest::newRow("new: empty account never matches") << false << u"4444"_s << u""_s << false;
     QTest::newRow("edit: unchanged") << true << u"1111"_s << u"A-1"_s << false;
     QTest::newRow("edit: both changed to another payer's") << true << u"2222"_s << u"B-2"_s << true;
-    // Payer 5 shares payer 1's code: the edited record keeps its code, so no match counts.
+    // Payer 5 shares payer 1's code: keeping the code and taking payer 5's account makes
+    // two payers with the same code and account.
     QTest::newRow("edit: only account changed to another payer's")
-        << true << u"1111"_s << u"D-5"_s << false;
+        << true << u"1111"_s << u"D-5"_s << true;
+    QTest::newRow("edit: only code changed to another payer's")
+        << true << u"0"_s << u"C-3"_s << true;
+    QTest::newRow("edit: own code, new account") << true << u"1111"_s << u"A-7"_s << false;
 }
 
 void TestPayerRecord::duplicate()
@@ -234,9 +238,9 @@ void TestPayerRecord::duplicate()
     PayerFields f = validPayer();
     f.eNumlsId = code;
     f.numls = numls;
-    // The edited record is payer 1, opened with its code and account as texts.
+    // The edited record is payer 1.
     QCOMPARE(PayerRecord::isDuplicate(m_t->db(), f, editMode ? EditorMode::Edit : EditorMode::New,
-                                      u"1111"_s, u"A-1"_s),
+                                      editMode ? 1 : 0),
              duplicate);
 }
 

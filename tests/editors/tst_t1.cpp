@@ -55,6 +55,8 @@ private Q_SLOTS:
     void newPayerSavedWithEnter();
     void failingChecksShownInOrder();
     void duplicateRefused();
+    void editDuplicateWithOnlyAccountChanged();
+    void codeWithLeadingZeroSavedTwice();
     void overlongImportedField_data();
     void overlongImportedField();
     void keyFilters_data();
@@ -290,6 +292,43 @@ void TestT1::duplicateRefused()
              QStringList{u"Такие лицевой счет и код плательщика уже существуют."_s});
     QVERIFY(m_form->isVisible());
     QCOMPARE(payerCount(), 2);
+}
+
+void TestT1::editDuplicateWithOnlyAccountChanged()
+{
+    // Payer 3 shares payer 2's (missing) code; payer 2 keeps its code and takes payer 3's
+    // account number.
+    QVERIFY(m_t->exec(uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, Mes, ENumlsID, Numls)
+        VALUES (3, 3, '2025-03-01', 0, '300-3'))"_s));
+    open(EditorMode::Edit, 2);
+    edit("Numls_E")->clear();
+    typeText(edit("Numls_E"), u"300-3"_s);
+    clickSave();
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error),
+             QStringList{u"Такие лицевой счет и код плательщика уже существуют."_s});
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(value(u"SELECT Numls FROM SvedPotreb_T1 WHERE T1_ID = 2"_s).toString(), u"200-2"_s);
+}
+
+void TestT1::codeWithLeadingZeroSavedTwice()
+{
+    // A valid code may start with 0; the column keeps its number, so reopening must give
+    // the zero back or the check digit refuses every later save.
+    open(EditorMode::Edit, 2);
+    edit("ENumlsID_E")->clear();
+    typeText(edit("ENumlsID_E"), u"0123456788"_s);
+    clickSave();
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
+    QCOMPARE(value(u"SELECT ENumlsID FROM SvedPotreb_T1 WHERE T1_ID = 2"_s).toLongLong(),
+             123456788LL);
+
+    open(EditorMode::Edit, 2);
+    QCOMPARE(edit("ENumlsID_E")->text(), u"0123456788"_s);
+    clickSave();
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(value(u"SELECT ENumlsID FROM SvedPotreb_T1 WHERE T1_ID = 2"_s).toLongLong(),
+             123456788LL);
 }
 
 void TestT1::overlongImportedField_data()

@@ -98,6 +98,15 @@ void TestDecimal::display()
     QCOMPARE(Format::display(u"2026-03-09"_s, Format::Display::Date), u"09.03.2026"_s);
     QCOMPARE(Format::display(u"не дата"_s, Format::Display::Date), QString());
     QCOMPARE(Format::dayMonthYear(QDate(2026, 12, 9)), u"9 декабря 2026"_s);
+    // A payer code shows its leading zeros; 0 (no code) and what is no code number stay.
+    QCOMPARE(Format::display(QVariant(qint64(123456788)), Format::Display::PayerCode),
+             u"0123456788"_s);
+    QCOMPARE(Format::display(QVariant(qint64(1234567899)), Format::Display::PayerCode),
+             u"1234567899"_s);
+    QCOMPARE(Format::display(QVariant(qint64(0)), Format::Display::PayerCode), u"0"_s);
+    QCOMPARE(Format::display(QVariant(qint64(12345678901)), Format::Display::PayerCode),
+             u"12345678901"_s);
+    QCOMPARE(Format::display(QVariant(), Format::Display::PayerCode), QString());
     QVERIFY(Decimal::fromUnits(150, 2) == Decimal::fromUnits(15, 1));
     QVERIFY(!(Decimal() == Decimal::fromUnits(0, 2)));
 }
