@@ -111,9 +111,8 @@ void TMain_Form::Open_FileClick()
         !Dialogs::current().question(u"Вся несохраненная информация будет утеряна.\r\n\r\n"
                                      "Начать редактирование нового файла?"_s))
         return;
-    if (!ClearWorkingTables())
-        return;
-    ReloadLists();
+    // The import empties the working tables itself once its three files are chosen and
+    // open: a cancelled dialog or a missing file must not cost the operator the month.
     RememberListPositions();
     QVariant organisation;
     {

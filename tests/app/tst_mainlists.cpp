@@ -67,6 +67,8 @@ private Q_SLOTS:
     void newChargeWithoutPayersDoesNothing();
     void commandsOpenTheirEditors();
     void loadDemoStatement();
+    void loadCancelledKeepsStatement_data();
+    void loadCancelledKeepsStatement();
     void totalsWindowFollowsPayer();
     void menu();
     void newFileWithEmptyListAsksNothing();
@@ -426,6 +428,56 @@ void TestMainLists::loadDemoStatement()
     QVERIFY(model("T2_DBG")->rowCount() > 0);
     QCOMPARE(m_form->findChild<LookupComboBox*>(u"Dez_RxDBLC"_s)->keyValue().toInt(), 117);
     QVERIFY(m_form->state().fileNameT1.endsWith(u"P1_117_122026.TXT"_s));
+}
+
+void TestMainLists::loadCancelledKeepsStatement_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("file dialog cancelled") << u"cancel"_s;
+    QTest::newRow("import window closed") << u"close"_s;
+    QTest::newRow("a file missing") << u"missing"_s;
+}
+
+void TestMainLists::loadCancelledKeepsStatement()
+{
+    // The statement is emptied only by an import that really starts: whatever stops the
+    // operator before that leaves the month as it was.
+    QFETCH(QString, step);
+    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
+    m_form->state().fileNameT1 = u"/tmp/P1_117_122026.TXT"_s;
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window || window->objectName() != u"OpenFile_Form"_s)
+            return;
+        poll.stop();
+        seen = true;
+        if (step == u"cancel") {
+            m_dialogs->fileNames = {QString()};
+            window->findChild<QAbstractButton*>(u"SvedPotreb_Btn"_s)->click();
+        } else if (step == u"missing") {
+            window->findChild<QLineEdit*>(u"SvedPotreb_FE"_s)
+                ->setText(samples.filePath(u"P1_117_122026.TXT"_s));
+            window->findChild<QLineEdit*>(u"SvedNach_FE"_s)
+                ->setText(samples.filePath(u"P2_117_122026.TXT"_s));
+            window->findChild<QLineEdit*>(u"SvedPotrebRelations_FE"_s)
+                ->setText(samples.filePath(u"P3_нет_такого.TXT"_s));
+            window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
+        }
+        window->close();
+    });
+    poll.start();
+    m_dialogs->answers = {true};
+    m_form->findChild<QAction*>(u"Open_File"_s)->trigger();
+    QVERIFY(seen);
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error).size(), step == u"missing" ? 1 : 0);
+    QCOMPARE(count(u"SELECT count(*) FROM SvedPotreb_T1"_s), 3);
+    QCOMPARE(count(u"SELECT count(*) FROM SvedNach_T2"_s), 3);
+    QCOMPARE(count(u"SELECT count(*) FROM SvedPotrebRelations_T3"_s), 3);
+    QCOMPARE(model("T1_DBG")->rowCount(), 3);
+    QCOMPARE(m_form->state().fileNameT1, u"/tmp/P1_117_122026.TXT"_s);
 }
 
 void TestMainLists::menu()
