@@ -13,8 +13,8 @@ using namespace Qt::Literals::StringLiterals;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // No display name: Qt would append it to every window's caption.
     QApplication::setApplicationName(u"orbelon"_s);
-    QApplication::setApplicationDisplayName(AppInfo::appTitle());
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     // Qt's own dialogs and buttons in Russian.
