@@ -24,17 +24,26 @@ template <typename F> bool RecordSetModel::replaceRows(F&& change)
 
 bool RecordSetModel::open(Database& db, const QString& sql, const QueryParams& params)
 {
-    return replaceRows([&] { return m_rows.open(db, sql, params); });
+    return replaceRows([&] {
+        ++m_generation;
+        return m_rows.open(db, sql, params);
+    });
 }
 
 bool RecordSetModel::reopen(const QueryParams& params)
 {
-    return replaceRows([&] { return m_rows.reopen(params); });
+    return replaceRows([&] {
+        ++m_generation;
+        return m_rows.reopen(params);
+    });
 }
 
 bool RecordSetModel::refresh()
 {
-    return replaceRows([&] { return m_rows.refresh(); });
+    return replaceRows([&] {
+        ++m_generation;
+        return m_rows.refresh();
+    });
 }
 
 bool RecordSetModel::setSort(const QString& sortText)
@@ -45,6 +54,7 @@ bool RecordSetModel::setSort(const QString& sortText)
 void RecordSetModel::close()
 {
     replaceRows([&] {
+        ++m_generation;
         m_rows.close();
         return true;
     });

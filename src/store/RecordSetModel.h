@@ -39,6 +39,10 @@ public:
     bool setSort(const QString& sortText);
     void close();
 
+    /// Grows whenever the rows are read again (open, reopen, refresh, close), not when
+    /// they are only sorted: what depends on the texts need not be redone for a sort.
+    int contentsGeneration() const { return m_generation; }
+
     /// Row of the record with this key; -1 when absent.
     int rowOfKey(const QVariantList& key) const { return m_rows.locate(key); }
 
@@ -59,4 +63,5 @@ private:
     QList<int> m_fieldOfColumn;
     QList<int> m_scaleOfColumn;
     RecordSet m_rows;
+    int m_generation = 0;
 };

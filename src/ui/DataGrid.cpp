@@ -4,6 +4,58 @@
 #include "RecordSetModel.h"
 
 #include <QHeaderView>
+#include <QStyle>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+/// Rows whose text in `field` is widest on screen: those with the longest stored texts and
+/// those with the smallest and largest numbers. Stored texts are shown as they are and
+/// numbers grow with their digits, so measuring these few measures the column.
+std::vector<int> widestRows(const RecordSet& rows, int field)
+{
+    constexpr size_t Candidates = 8;
+    std::vector<std::pair<qsizetype, int>> longest; // length, row; longest first
+    int minRow = -1;
+    int maxRow = -1;
+    qlonglong minValue = 0;
+    qlonglong maxValue = 0;
+    for (int r = 0; field >= 0 && r < rows.rowCount(); ++r) {
+        const QVariant v = rows.value(r, field);
+        if (v.metaType().id() == QMetaType::QString) {
+            const qsizetype length = v.toString().size();
+            if (longest.size() < Candidates || length > longest.back().first) {
+                if (longest.size() == Candidates)
+                    longest.pop_back();
+                longest.emplace_back(length, r);
+                std::sort(longest.begin(), longest.end(), std::greater<>());
+            }
+        } else if (!v.isNull()) {
+            bool ok = false;
+            const qlonglong number = v.toLongLong(&ok);
+            if (ok && (minRow < 0 || number < minValue)) {
+                minValue = number;
+                minRow = r;
+            }
+            if (ok && (maxRow < 0 || number > maxValue)) {
+                maxValue = number;
+                maxRow = r;
+            }
+        }
+    }
+    std::vector<int> widest;
+    for (int r : {minRow, maxRow}) {
+        if (r >= 0)
+            widest.push_back(r);
+    }
+    for (const auto& candidate : longest)
+        widest.push_back(candidate.second);
+    return widest;
+}
+
+} // namespace
 
 DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent)
@@ -21,6 +73,10 @@ DataGrid::DataGrid(QWidget* parent)
     // A long title cut short keeps its beginning, which says what the column is.
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_fitting)
+            m_operatorWidths.insert(column);
+    });
 }
 
 void DataGrid::setRecordModel(RecordSetModel* model)
@@ -31,7 +87,7 @@ void DataGrid::setRecordModel(RecordSetModel* model)
     setModel(model);
     if (m_model)
         connect(m_model, &RecordSetModel::rowsReplaced, this, &DataGrid::showModelRow);
-    m_fittedToRows = false;
+    m_operatorWidths.clear();
     fitColumns();
     showModelRow();
 }
@@ -40,17 +96,34 @@ void DataGrid::fitColumns()
 {
     if (!m_model)
         return;
-    // Each column is as wide as its title or its widest visible text, within reason; a
-    // title cut short shows whole as the header's tooltip. Sized once with rows, so the
-    // operator's own widths stay.
-    constexpr int MaxWidth = 220;
+    // Each column is as wide as its title or its widest text in any row, within reason; a
+    // title cut short shows whole as the header's tooltip. A width the operator set by
+    // dragging stays for the run.
+    constexpr int MaxWidth = 260;
     const QFontMetrics header(horizontalHeader()->font());
+    const QFontMetrics cells(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 10;
+    const RecordSet& rows = m_model->recordSet();
+    const int rowCount = rows.rowCount();
+    m_fitting = true;
     for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int title = header.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 16;
-        const int content = m_model->rowCount() > 0 ? sizeHintForColumn(c) : 0;
-        setColumnWidth(c, qBound(40, qMax(title, content), MaxWidth));
+        if (m_operatorWidths.contains(c))
+            continue;
+        int width =
+            header.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 16;
+        if (rowCount > 0) {
+            // Measuring every row's text would take seconds on a large statement: only the
+            // rows that can be the widest are measured, and the rows on screen.
+            for (int r : widestRows(rows, rows.fieldIndex(m_model->column(c).field))) {
+                const QString text = m_model->data(m_model->index(r, c)).toString();
+                width = qMax(width, cells.horizontalAdvance(text) + padding);
+            }
+            width = qMax(width, sizeHintForColumn(c));
+        }
+        setColumnWidth(c, qBound(40, width, MaxWidth));
     }
-    m_fittedToRows = m_model->rowCount() > 0;
+    m_fitting = false;
+    m_fittedGeneration = m_model->contentsGeneration();
 }
 
 int DataGrid::recordCount() const
@@ -70,7 +143,9 @@ void DataGrid::showModelRow()
 {
     if (!m_model)
         return;
-    if (!m_fittedToRows && m_model->rowCount() > 0)
+    // Rows read again may hold longer texts than the ones the columns were fitted to; a
+    // sort only moves them.
+    if (m_model->contentsGeneration() != m_fittedGeneration)
         fitColumns();
     m_syncing = true;
     const int row = m_model->recordSet().currentRow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QTableView>
 
 class RecordSetModel;
@@ -45,5 +46,7 @@ private:
     RecordSetModel* m_model = nullptr;
     TitleSort m_titleSort = TitleSort::Query;
     bool m_syncing = false;
-    bool m_fittedToRows = false;
+    bool m_fitting = false;
+    int m_fittedGeneration = -1;
+    QSet<int> m_operatorWidths; ///< columns whose width the operator set by dragging
 };

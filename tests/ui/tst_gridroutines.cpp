@@ -49,6 +49,7 @@ private Q_SLOTS:
     void memTableFlagIsShared();
     void refreshKeepsRecordAndSort();
     void gridFollowsRecordSet();
+    void columnsFitEveryRow();
     void exportWritesTextCells();
     void exportOfEmptyGridDoesNothing();
     void exportTellsWhenNothingOpensTheFile();
@@ -160,6 +161,36 @@ void TestGridRoutines::gridFollowsRecordSet()
     QVERIFY(m_model->recordSet().moveTo({2}));
     QVERIFY(m_model->refresh());
     QCOMPARE(m_grid->currentIndex().row(), m_model->rowOfKey({2}));
+}
+
+void TestGridRoutines::columnsFitEveryRow()
+{
+    // Far below the first screen a payer has a long surname and a large area: the columns
+    // are as wide as they are, not as the first rows.
+    QVERIFY(m_t->exec(uR"(WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 400)
+        INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, Name1, SquareTotal)
+        SELECT i, i, 'Ли', 100 FROM n)"_s));
+    m_grid->resize(600, 200);
+    m_grid->show();
+    QVERIFY(m_model->refresh());
+    const int shortNames = m_grid->columnWidth(1);
+    QVERIFY(m_t->exec(u"UPDATE SvedPotreb_T1 SET Name1 = 'Геннадьева-Преображенская', "
+                      "SquareTotal = 999999999 WHERE T1_ID = 350"_s));
+    QVERIFY(m_model->refresh());
+    const auto needed = [this](const QString& text) {
+        return m_grid->fontMetrics().horizontalAdvance(text);
+    };
+    QVERIFY(m_grid->columnWidth(1) > needed(u"Геннадьева-Преображенская"_s));
+    QVERIFY(m_grid->columnWidth(2) > needed(u"9999999,99"_s));
+
+    // A width the operator dragged stays through re-reads and sorts; the others follow
+    // the rows.
+    m_grid->horizontalHeader()->resizeSection(2, 70);
+    QVERIFY(m_t->exec(u"UPDATE SvedPotreb_T1 SET Name1 = 'Ли' WHERE T1_ID = 350"_s));
+    QVERIFY(m_model->refresh());
+    clickTitle(1);
+    QCOMPARE(m_grid->columnWidth(2), 70);
+    QCOMPARE(m_grid->columnWidth(1), shortNames);
 }
 
 void TestGridRoutines::exportWritesTextCells()
