@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -98,7 +99,12 @@ TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     connect(Mes_CB, &QComboBox::currentIndexChanged, this, &TMain_Form::Mes_CBChange);
     connect(Year_RxSE, &QSpinBox::valueChanged, this, &TMain_Form::Year_RxSEChange);
 
-    resize(1024, 720);
+    // Small enough for a laptop screen with a panel (the size becomes the minimum at
+    // start-up), never larger than the screen the window opens on.
+    QSize start(1024, 640);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        start = start.boundedTo(screen->availableSize() - QSize(16, 48));
+    resize(start);
     FormCreate();
 }
 

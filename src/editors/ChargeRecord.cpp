@@ -388,7 +388,8 @@ QString chargeFor(const QString& volumeText, const QString& tariffText)
     const QString kopecks = CommonFnc::RoundDecimalText(digits, 2);
     // What no sum box can hold is refused rather than written as a wrong number.
     if (!Decimal::parse(kopecks, 2))
-        throw CommonFnc::ConversionError(u"Слишком большое число: «%1» × «%2»"_s.arg(volumeText, tariffText));
+        throw CommonFnc::ConversionError(
+            u"Слишком большое число: «%1» × «%2»"_s.arg(volumeText, tariffText));
     return kopecks;
 }
 

@@ -13,11 +13,13 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
+#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -163,73 +165,104 @@ void TT1_Form::buildControls()
 
 void TT1_Form::layOutControls()
 {
-    auto* grid = new QGridLayout(this);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(5);
-    int row = 0;
+    // Two panels side by side, the payer and the address on the left, the flat and its
+    // sums on the right, so that the window fits a laptop screen with its Save button.
+    auto* window = new QVBoxLayout(this);
+    window->setSizeConstraint(QLayout::SetFixedSize);
+    window->setSpacing(6);
+
     // A short box is as wide as the characters it takes, so its limit shows.
     auto narrow = [this](QLineEdit* edit) {
         const int limit = CommonFnc::LengthLimitOf(edit);
         edit->setFixedWidth(fontMetrics().horizontalAdvance(u'0') * (limit + 2) + 12);
         return edit;
     };
-    auto add = [&](const QString& text, QWidget* control, int column = 0) {
-        grid->addWidget(caption(text, this), row, column);
-        grid->addWidget(control, row, column + 1, Qt::AlignLeft);
+    // A caption too long for its column wraps onto a second line.
+    auto wrapped = [this](const QString& text, int width) {
+        QLabel* label = caption(text, this);
+        if (fontMetrics().horizontalAdvance(text) > width) {
+            label->setWordWrap(true);
+            label->setFixedWidth(width);
+        }
+        return label;
     };
-    auto line = [&] { grid->addWidget(separator(this), row++, 0, 1, 4); };
+    auto pair = [this](QWidget* first, const QString& text, QWidget* second) {
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(first);
+        row->addSpacing(12);
+        row->addWidget(caption(text, this));
+        row->addWidget(second);
+        row->addStretch(1);
+        return row;
+    };
 
-    add(u"месяц, за который производится расчет:"_s, GLOBAL_MES_OTCHET_Label);
-    add(u"месяц в файле:"_s, Mes_Label, 2);
-    ++row;
-    line();
-    add(u"Организация - владелец жилого фонда:"_s, DezVlad_RxDBLC);
-    add(u"Код организации:"_s, DezVladID_Label, 2);
-    ++row;
-    add(u"Фамилия:"_s, Name1_E);
+    auto* head = new QGridLayout;
+    head->setHorizontalSpacing(10);
+    head->addWidget(caption(u"месяц, за который производится расчет:"_s, this), 0, 0);
+    head->addWidget(GLOBAL_MES_OTCHET_Label, 0, 1);
+    head->addWidget(caption(u"месяц в файле:"_s, this), 0, 2);
+    head->addWidget(Mes_Label, 0, 3);
+    head->addWidget(caption(u"Организация - владелец жилого фонда:"_s, this), 1, 0);
+    head->addWidget(DezVlad_RxDBLC, 1, 1);
+    head->addWidget(caption(u"Код организации:"_s, this), 1, 2);
+    head->addWidget(DezVladID_Label, 1, 3);
+    head->setColumnStretch(4, 1);
+    window->addLayout(head);
+    window->addWidget(separator(this));
+
+    constexpr int CaptionWidth = 230;
+    auto panel = [] {
+        auto* grid = new QGridLayout;
+        grid->setHorizontalSpacing(10);
+        grid->setVerticalSpacing(5);
+        grid->setColumnStretch(1, 1);
+        return grid;
+    };
+    auto add = [&](QGridLayout* grid, QWidget* label, QWidget* control) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(control, row, 1, Qt::AlignLeft);
+    };
+    auto addLayout = [&](QGridLayout* grid, QWidget* label, QLayout* controls) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addLayout(controls, row, 1);
+    };
+
+    QGridLayout* left = panel();
     Name1_E->setMinimumWidth(fontMetrics().horizontalAdvance(u'Ш') * 18);
-    add(u"Количество человек:"_s, PplCntReg_Label, 2);
-    ++row;
-    add(u"Имя:"_s, narrow(Name2_E));
-    ++row;
-    add(u"Отчество:"_s, narrow(Name3_E));
-    ++row;
-    add(u"Код плательщика:"_s, narrow(ENumlsID_E));
-    ++row;
-    add(u"Номер лицевого счета:"_s, narrow(Numls_E));
-    ++row;
-    line();
-    add(u"Район:"_s, MO_RxDBLC);
-    ++row;
-    add(u"Улица:"_s, Street_RxDBLC);
-    add(u"Код улицы (БТИ):"_s, Street_Label, 2);
-    ++row;
-    grid->addWidget(HousesBTI_BBtn, row++, 1, Qt::AlignLeft);
-    add(u"Дом:"_s, narrow(HouseNum_E));
-    add(u"Корпус:"_s, narrow(KorpNum_E), 2);
-    ++row;
-    add(u"Строение:"_s, narrow(StroenNum_E));
-    add(u"Квартира:"_s, narrow(FlatNum_E), 2);
-    ++row;
-    add(u"Код дома в соответствии со справочником БТИ:"_s, narrow(HouseID_BTI_E));
-    grid->addWidget(EnableEditBTI_CB, row++, 2, 1, 2);
-    add(u"Код квартиры в соответствии со справочником БТИ:"_s, narrow(FlatID_BTI_E));
-    ++row;
-    line();
-    add(u"Форма собственности:"_s, TypeOwn_RxDBLC);
-    ++row;
-    add(u"Тип заселения:"_s, TypeOccupancy_RxDBLC);
-    ++row;
-    add(u"Общая площадь:"_s, narrow(SquareTotal_E));
-    add(u"Жилая площадь:"_s, narrow(SquareLive_E), 2);
-    ++row;
-    add(u"Тип запирающего устройства:"_s, TypeLock_RxDBLC);
-    ++row;
-    add(u"Тип плиты:"_s, TypeStove_RxDBLC);
-    ++row;
-    add(u"Количество месяцев задолженности:"_s, narrow(ColMesDebts_E));
-    ++row;
-    line();
+    add(left, caption(u"Фамилия:"_s, this), Name1_E);
+    add(left, caption(u"Имя:"_s, this), narrow(Name2_E));
+    add(left, caption(u"Отчество:"_s, this), narrow(Name3_E));
+    add(left, caption(u"Код плательщика:"_s, this), narrow(ENumlsID_E));
+    add(left, caption(u"Номер лицевого счета:"_s, this), narrow(Numls_E));
+    add(left, caption(u"Район:"_s, this), MO_RxDBLC);
+    add(left, caption(u"Улица:"_s, this), Street_RxDBLC);
+    addLayout(left, caption(u"Код улицы (БТИ):"_s, this),
+              pair(Street_Label, QString(), HousesBTI_BBtn));
+    addLayout(left, caption(u"Дом:"_s, this),
+              pair(narrow(HouseNum_E), u"Корпус:"_s, narrow(KorpNum_E)));
+    addLayout(left, caption(u"Строение:"_s, this),
+              pair(narrow(StroenNum_E), u"Квартира:"_s, narrow(FlatNum_E)));
+    add(left, wrapped(u"Код дома в соответствии со справочником БТИ:"_s, CaptionWidth),
+        narrow(HouseID_BTI_E));
+    add(left, wrapped(u"Код квартиры в соответствии со справочником БТИ:"_s, CaptionWidth),
+        narrow(FlatID_BTI_E));
+    left->addWidget(EnableEditBTI_CB, left->rowCount(), 1);
+    left->setRowStretch(left->rowCount(), 1);
+
+    QGridLayout* right = panel();
+    add(right, caption(u"Количество человек:"_s, this), PplCntReg_Label);
+    add(right, caption(u"Форма собственности:"_s, this), TypeOwn_RxDBLC);
+    add(right, caption(u"Тип заселения:"_s, this), TypeOccupancy_RxDBLC);
+    add(right, caption(u"Общая площадь:"_s, this), narrow(SquareTotal_E));
+    add(right, caption(u"Жилая площадь:"_s, this), narrow(SquareLive_E));
+    add(right, caption(u"Тип запирающего устройства:"_s, this), TypeLock_RxDBLC);
+    add(right, caption(u"Тип плиты:"_s, this), TypeStove_RxDBLC);
+    add(right, wrapped(u"Количество месяцев задолженности:"_s, CaptionWidth + 30),
+        narrow(ColMesDebts_E));
+    right->addWidget(separator(this), right->rowCount(), 0, 1, 2);
     const std::pair<QString, QLabel*> totals[] = {
         {u"Сумма начисленной платы (ВСЕГО):"_s, SummaFull_Label},
         {u"Сумма начисленной платы за вычетом льготы (ВСЕГО):"_s, SummaWOBenefit_Label},
@@ -240,14 +273,23 @@ void TT1_Form::layOutControls()
          SummaWOBenefitReg_Label},
     };
     for (const auto& [text, label] : totals) {
-        grid->addWidget(caption(text, this), row, 0, 1, 3);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(label, row++, 3);
+        label->setMinimumWidth(fontMetrics().horizontalAdvance(u"0000000,00"_s));
+        add(right, wrapped(text, CaptionWidth), label);
     }
-    line();
-    grid->addWidget(Save_BBtn, row, 0, 1, 4, Qt::AlignRight);
-    grid->setColumnStretch(1, 1);
-    grid->setSizeConstraint(QLayout::SetFixedSize);
+    right->setRowStretch(right->rowCount(), 1);
+
+    auto* panels = new QHBoxLayout;
+    panels->setSpacing(24);
+    panels->addLayout(left);
+    auto* divider = new QFrame(this);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    panels->addWidget(divider);
+    panels->addLayout(right);
+    window->addLayout(panels);
+    window->addWidget(separator(this));
+    window->addWidget(Save_BBtn, 0, Qt::AlignRight);
 }
 
 void TT1_Form::loadLookups()

@@ -50,9 +50,9 @@ struct Box
 {
     const char* editor;
     const char* name;
-    QString text;      ///< what the box shows when the editor opens
-    QString readBack;  ///< a query of what the record holds
-    QString unsaved;   ///< its result while nothing was saved
+    QString text;     ///< what the box shows when the editor opens
+    QString readBack; ///< a query of what the record holds
+    QString unsaved;  ///< its result while nothing was saved
     /// Its result after a save with the box showing `text`; empty when the record cannot
     /// be saved with that text (the checks refuse it).
     QString (*saved)(const QString& text);
@@ -80,26 +80,41 @@ QString notSaveable(const QString&)
     return {};
 }
 
-const Box Surname{"T1", "Name1_E", u"Петров"_s,
+const Box Surname{"T1",
+                  "Name1_E",
+                  u"Петров"_s,
                   u"SELECT ifnull(Name1, '') || '|' || Mes FROM SvedPotreb_T1"_s,
-                  u"Петров|2025-03-01"_s, payerSaved};
-const Box Flat{"T1", "FlatNum_E", u"12а"_s,
+                  u"Петров|2025-03-01"_s,
+                  payerSaved};
+const Box Flat{"T1",
+               "FlatNum_E",
+               u"12а"_s,
                u"SELECT ifnull(FlatNum, '') || '|' || Mes FROM SvedPotreb_T1"_s,
-               u"12а|2025-03-01"_s, payerSaved};
+               u"12а|2025-03-01"_s,
+               payerSaved};
 // A code saves only with a right check digit, and is stored as its number.
-const Box Code{"T1", "ENumlsID_E", u"1234567899"_s,
+const Box Code{"T1",
+               "ENumlsID_E",
+               u"1234567899"_s,
                u"SELECT ENumlsID || '|' || Mes FROM SvedPotreb_T1"_s,
-               u"1234567899|2025-03-01"_s, codeSaved};
-const Box Area{"T1", "SquareTotal_E", u"54,20"_s,
+               u"1234567899|2025-03-01"_s,
+               codeSaved};
+const Box Area{"T1",
+               "SquareTotal_E",
+               u"54,20"_s,
                u"SELECT SquareTotal || '|' || Mes FROM SvedPotreb_T1"_s,
-               u"5420|2025-03-01"_s, notSaveable};
-const Box Volume{"T2", "Volume_E", u"6,500"_s, u"SELECT Volume FROM SvedNach_T2"_s, u"6500"_s,
-                 volumeSaved};
-const Box BirthDate{"T3", "BirthDate_ME", u"09.03.1970"_s,
+               u"5420|2025-03-01"_s,
+               notSaveable};
+const Box Volume{"T2",      "Volume_E", u"6,500"_s, u"SELECT Volume FROM SvedNach_T2"_s,
+                 u"6500"_s, volumeSaved};
+const Box BirthDate{"T3",
+                    "BirthDate_ME",
+                    u"09.03.1970"_s,
                     u"SELECT BirthDate || '|' || ifnull(SNILS, '') FROM SvedPotrebRelations_T3 "
                     "WHERE T3_ID = 2"_s,
-                    u"1970-03-09|"_s, notSaveable};
-const Box Snils{"T3", "SNILS_ME", u"000-000-000 00"_s, BirthDate.readBack, BirthDate.unsaved,
+                    u"1970-03-09|"_s,
+                    notSaveable};
+const Box Snils{"T3",       "SNILS_ME", u"000-000-000 00"_s, BirthDate.readBack, BirthDate.unsaved,
                 notSaveable};
 
 /// Sends a key as X11 does, with the text X11 gives it.
@@ -244,10 +259,10 @@ void TestEditorKeys::keys_data()
     };
     // Keys that change nothing leave the record untouched, whatever box has the focus.
     for (const Box* box : {&Surname, &Code, &Area, &Volume, &BirthDate, &Snils}) {
-        QTest::addRow("%s Tab", box->name) << box << QStringList{u"tab"_s} << box->text << false
-                                           << QStringList();
-        QTest::addRow("%s Esc", box->name) << box << QStringList{u"esc"_s} << box->text << false
-                                           << QStringList();
+        QTest::addRow("%s Tab", box->name)
+            << box << QStringList{u"tab"_s} << box->text << false << QStringList();
+        QTest::addRow("%s Esc", box->name)
+            << box << QStringList{u"esc"_s} << box->text << false << QStringList();
     }
     row("Backspace at the start", Surname, {u"bs@0"_s}, u"Петров"_s, false);
     row("Backspace at the end", Surname, {u"bs@6"_s}, u"Петро"_s, true);
@@ -266,8 +281,8 @@ void TestEditorKeys::keys_data()
     row("paste of a Latin address", Flat, {u"end"_s, u"paste:b"_s}, u"12а"_s, false, {RussianOnly});
     row("paste of a code with leading zero", Code, {u"all"_s, u"paste:0123456788"_s},
         u"0123456788"_s, true);
-    row("paste of a code with a blank", Code, {u"all"_s, u"paste:12 34"_s}, u"1234567899"_s,
-        false, {NumbersOnly});
+    row("paste of a code with a blank", Code, {u"all"_s, u"paste:12 34"_s}, u"1234567899"_s, false,
+        {NumbersOnly});
     row("paste of a point number", Volume, {u"all"_s, u"paste:7.25"_s}, u"7,25"_s, true);
     row("paste of an exponent", Volume, {u"all"_s, u"paste:1e5"_s}, u"6,500"_s, false,
         {NumbersOnly});
