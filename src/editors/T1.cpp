@@ -479,8 +479,10 @@ void TT1_Form::HousesBTI_BBtnClick()
         HouseNum_E->setText(house.houseNum);
         KorpNum_E->setText(house.korpNum);
         StroenNum_E->setText(house.stroenNum);
+        // Only a chosen house changes the record: a cancelled chooser must not make Esc
+        // ask to save, and rewrite, an untouched payer.
+        markChanged();
     }
-    markChanged();
 }
 
 void TT1_Form::EnableEditBTI_CBClick(bool checked)

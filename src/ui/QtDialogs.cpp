@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,10 +16,24 @@ QWidget* dialogParent()
     return parent ? parent : QApplication::activeWindow();
 }
 
+/// Makes a short message as wide as its caption, which the window manager would
+/// otherwise cut to "Начисления за жилищ…ные и прочие услуги".
+void widenForCaption(QMessageBox& box)
+{
+    QFont title = box.font();
+    title.setBold(true);
+    // The title bar's buttons and margins take about this much beside the text.
+    const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + 140;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void showMessage(const QString& caption, QMessageBox::Icon icon, const QString& text)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, dialogParent());
     box.button(QMessageBox::Ok)->setText(u"OK"_s);
+    widenForCaption(box);
     box.exec();
 }
 
@@ -57,6 +72,7 @@ bool QtDialogs::question(const QString& text, Button defaultButton)
     box.button(QMessageBox::No)->setText(u"Нет"_s);
     box.setDefaultButton(defaultButton == Button::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
+    widenForCaption(box);
     return box.exec() == QMessageBox::Yes;
 }
 
