@@ -5,7 +5,6 @@
 #include "Decimal.h"
 #include "FakeDialogs.h"
 #include "KeyTyping.h"
-#include "Query.h"
 #include "RecordEditor.h"
 #include "RunState.h"
 #include "T1.h"
@@ -16,7 +15,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -171,17 +169,7 @@ void TestEditorKeys::cleanup()
 
 void TestEditorKeys::open(const char* editor)
 {
-    const auto row = [this](const QString& sql) {
-        Query query(m_t->db(), sql);
-        QVariantMap values;
-        if (query.exec() && query.next()) {
-            const QSqlRecord record = query.raw().record();
-            for (int i = 0; i < record.count(); ++i)
-                values.insert(record.fieldName(i), query.value(i));
-        }
-        return values;
-    };
-    const QVariantMap payer = row(u"SELECT * FROM SvedPotreb_T1 WHERE T1_ID = 1"_s);
+    const QVariantMap payer = m_t->row(u"SELECT * FROM SvedPotreb_T1 WHERE T1_ID = 1"_s);
     const QByteArray name(editor);
     if (name == "T1") {
         auto form = std::make_unique<TT1_Form>(m_t->db(), m_state, EditorMode::Edit);
@@ -189,11 +177,11 @@ void TestEditorKeys::open(const char* editor)
         m_form = std::move(form);
     } else if (name == "T2") {
         auto form = std::make_unique<TT2_Form>(m_t->db(), m_state, EditorMode::Edit, payer);
-        form->setCharge(row(u"SELECT * FROM SvedNach_T2 WHERE T1_ID = 1 AND T2_ID = 1"_s));
+        form->setCharge(m_t->row(u"SELECT * FROM SvedNach_T2 WHERE T1_ID = 1 AND T2_ID = 1"_s));
         m_form = std::move(form);
     } else {
         auto form = std::make_unique<TT3_Form>(m_t->db(), m_state, EditorMode::Edit, payer);
-        form->setPerson(row(u"SELECT * FROM SvedPotrebRelations_T3 WHERE T3_ID = 2"_s));
+        form->setPerson(m_t->row(u"SELECT * FROM SvedPotrebRelations_T3 WHERE T3_ID = 2"_s));
         m_form = std::move(form);
     }
     m_form->show();

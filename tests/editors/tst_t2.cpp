@@ -119,14 +119,7 @@ void TestT2::cleanup()
 
 QVariantMap TestT2::row(const QString& sql)
 {
-    QVariantMap result;
-    Query q(m_t->db(), sql);
-    if (q.exec() && q.next()) {
-        const QSqlRecord rec = q.raw().record();
-        for (int i = 0; i < rec.count(); ++i)
-            result.insert(rec.fieldName(i), q.value(i));
-    }
-    return result;
+    return m_t->row(sql);
 }
 
 QVariantMap TestT2::payer(int t1Id)

@@ -111,14 +111,7 @@ void TestT3::cleanup()
 
 QVariantMap TestT3::row(const QString& sql)
 {
-    Query query(m_t->db(), sql);
-    QVariantMap values;
-    if (!query.exec() || !query.next())
-        qFatal("fixture query failed: %s", qPrintable(query.errorText()));
-    const QSqlRecord record = query.raw().record();
-    for (int i = 0; i < record.count(); ++i)
-        values.insert(record.fieldName(i), query.value(i));
-    return values;
+    return m_t->row(sql);
 }
 
 std::unique_ptr<TT3_Form> TestT3::open(EditorMode mode, int t1Id, int person)

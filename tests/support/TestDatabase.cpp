@@ -4,6 +4,7 @@
 #include "Query.h"
 
 #include <QDir>
+#include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,4 +47,18 @@ QVariant TestDatabase::scalar(const QString& sql)
         return {};
     }
     return query.value(0);
+}
+
+QVariantMap TestDatabase::row(const QString& sql)
+{
+    QVariantMap values;
+    Query query(m_db, sql);
+    if (!query.exec() || !query.next()) {
+        qWarning("%s: %s", qPrintable(sql), qPrintable(query.errorText()));
+        return values;
+    }
+    const QSqlRecord record = query.raw().record();
+    for (int i = 0; i < record.count(); ++i)
+        values.insert(record.fieldName(i), query.value(i));
+    return values;
 }

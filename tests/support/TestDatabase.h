@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QTemporaryDir>
+#include <QVariantMap>
 
 /// A fresh working database built from db/ in a temporary folder, laid out as the
 /// program expects it (<folder>/Base/Dude.b), and opened.
@@ -23,6 +24,9 @@ public:
     bool exec(const QString& sql);
     /// The single value of a query (count(*) and the like); invalid on failure.
     QVariant scalar(const QString& sql);
+    /// The first row of a query by column name, as the main window's lists hand rows to
+    /// the editors; empty on failure or when there is no row.
+    QVariantMap row(const QString& sql);
 
 private:
     QTemporaryDir m_dir;
