@@ -12,8 +12,9 @@
 namespace {
 
 /// Rows whose text in `field` is widest on screen: those with the longest stored texts and
-/// those with the smallest and largest numbers. Stored texts are shown as they are and
-/// numbers grow with their digits, so measuring these few measures the column.
+/// those with the smallest and largest numbers. Plain texts are shown as they are stored
+/// and numbers grow with their digits, so measuring these few measures the column (a
+/// month, stored as a date, is measured apart).
 std::vector<int> widestRows(const RecordSet& rows, int field)
 {
     constexpr size_t Candidates = 8;
@@ -117,6 +118,13 @@ void DataGrid::fitColumns()
             for (int r : widestRows(rows, rows.fieldIndex(m_model->column(c).field))) {
                 const QString text = m_model->data(m_model->index(r, c)).toString();
                 width = qMax(width, cells.horizontalAdvance(text) + padding);
+            }
+            // A month is stored as a date, whose length says nothing of its name's.
+            if (m_model->column(c).format == Format::Display::MonthYear) {
+                for (int month = 1; month <= 12; ++month)
+                    width = qMax(width,
+                                 cells.horizontalAdvance(Format::monthYear(QDate(2000, month, 1))) +
+                                     padding);
             }
             width = qMax(width, sizeHintForColumn(c));
         }

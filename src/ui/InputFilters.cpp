@@ -3,9 +3,16 @@
 #include "CommonFnc.h"
 #include "Dialogs.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
 #include <QValidator>
 
 #include <algorithm>
@@ -43,9 +50,9 @@ public:
         , m_before(edit->text())
     {
         edit->installEventFilter(this);
-        // Typed keys are filtered as they arrive; text that reaches the box another way
-        // (paste, drag and drop, the selection's middle click, an input method) is checked
-        // once it is in, and taken back when the filter refuses it.
+        // Typed keys and pasted text are filtered before they go in. What reaches the box
+        // another way (the selection's middle click, an input method, a drop that needs
+        // correcting) is checked once it is in, and taken back when the filter refuses it.
         connect(edit, &QLineEdit::textEdited, this, &KeyGuard::edited);
         connect(edit, &QLineEdit::textChanged, this, [this] { m_before = m_edit->text(); });
     }
@@ -53,9 +60,33 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != m_edit || event->type() != QEvent::KeyPress)
+        if (watched != m_edit || m_edit->isReadOnly())
             return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return keyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::ContextMenu:
+            showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        case QEvent::Drop:
+            return drop(static_cast<QDropEvent*>(event));
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool keyPress(QKeyEvent* key)
+    {
+        if (key->matches(QKeySequence::Paste)) {
+            paste();
+            return true;
+        }
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            const bool undo = key->matches(QKeySequence::Undo);
+            restore([this, undo] { undo ? m_edit->undo() : m_edit->redo(); });
+            return true;
+        }
         if (!typesCharacters(key))
             return false;
         const QString text = key->text();
@@ -71,11 +102,84 @@ protected:
         return false;
     }
 
-private:
+    /// The clipboard's text through the filter, in place of the selection: refused whole
+    /// with the filter's message, or put in with its points made commas and its control
+    /// characters dropped, as one step the operator can undo.
+    void paste()
+    {
+        QString accepted;
+        if (!filtered(QGuiApplication::clipboard()->text(), accepted)) {
+            Dialogs::current().error(message());
+            return;
+        }
+        if (!accepted.isEmpty() || m_edit->hasSelectedText())
+            m_edit->insert(accepted);
+    }
+
+    /// Undo and redo bring back what the box held before, which may be a text the program
+    /// put in that the filter would refuse (an imported account with Latin letters).
+    template <typename F> void restore(F&& step)
+    {
+        m_restoring = true;
+        step();
+        m_restoring = false;
+    }
+
+    /// The box's own menu, with Paste, Undo and Redo going the filtered way.
+    void showContextMenu(const QPoint& at)
+    {
+        QMenu* menu = m_edit->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const QString pasteText = QLineEdit::tr("&Paste");
+        const QString undoText = QLineEdit::tr("&Undo");
+        const QString redoText = QLineEdit::tr("&Redo");
+        const auto reroute = [this](QAction* action, auto&& slot) {
+            disconnect(action, &QAction::triggered, m_edit, nullptr);
+            connect(action, &QAction::triggered, this, std::forward<decltype(slot)>(slot));
+        };
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* action : actions) {
+            const QString text = action->text();
+            if (text.startsWith(pasteText))
+                reroute(action, [this] { paste(); });
+            else if (text.startsWith(undoText))
+                reroute(action, [this] { restore([this] { m_edit->undo(); }); });
+            else if (text.startsWith(redoText))
+                reroute(action, [this] { restore([this] { m_edit->redo(); }); });
+        }
+        menu->popup(at);
+    }
+
+    /// A drop the filter refuses is turned down before it lands, so that a source that
+    /// moves its text keeps it. Text moved within the box itself is the box's own.
+    bool drop(QDropEvent* event)
+    {
+        if (event->source() == m_edit || !event->mimeData()->hasText())
+            return false;
+        QString accepted;
+        if (filtered(event->mimeData()->text(), accepted))
+            return false;
+        event->ignore();
+        tellLater();
+        return true;
+    }
+
+    /// The message after the event that brought the text in has been handled: a message
+    /// box in the middle of a drop or an input method's commit would run inside them.
+    void tellLater()
+    {
+        QTimer::singleShot(0, this, [this] { Dialogs::current().error(message()); });
+    }
+
     /// The operator changed the text: whatever came in since the last change must pass
     /// the filter, or the change is taken back.
     void edited()
     {
+        if (m_restoring) {
+            if (m_changed)
+                m_changed();
+            return;
+        }
         const QString now = m_edit->text();
         qsizetype prefix = 0;
         const qsizetype shorter = std::min(now.size(), m_before.size());
@@ -92,15 +196,16 @@ private:
             const QString before = m_before;
             m_edit->setText(before);
             m_edit->setCursorPosition(int(prefix));
-            Dialogs::current().error(message());
+            tellLater();
             return;
         }
         if (accepted != inserted) {
             const QString corrected = now.left(prefix) + accepted + now.right(suffix);
-            if (corrected == m_before)
-                return;
             m_edit->setText(corrected);
             m_edit->setCursorPosition(int(prefix + accepted.size()));
+            // Only control characters came in: nothing changed.
+            if (corrected == m_before)
+                return;
         }
         if (m_changed)
             m_changed();
@@ -157,6 +262,7 @@ private:
     std::function<void()> m_changed;
     /// The box's text before the operator's latest change.
     QString m_before;
+    bool m_restoring = false;
 };
 
 class NumberExit final : public QObject

@@ -14,7 +14,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,7 +29,7 @@ const char16_t* const Fixture[] = {
     uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, Mes, ENumlsID, Numls, Name1, Name2, Name3,
         DezVladID, MO, StreetID_BTI, HouseNum, FlatNum, TypeOwnID, TypeOccupancyID, PplCntReg,
         SquareTotal, SquareLive, TypeLockID, TypeStoveID, ColMesDebts)
-        VALUES (1, 1, '2025-03-01', 1234567899, '100-1', 'Петров', 'Иван', 'Петрович',
+        VALUES (1, 1, '2025-03-01', 1234567899, 'AB-12', 'Петров', 'Иван', 'Петрович',
                 117, 2, 6422456, '19', '12а', 3, 1, 2, 5420, 3810, 0, 1, 0))",
     uR"(INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2, ServiceID, PostID, Volume, Tariff,
         SummaService, SummaServiceWOBenefit, SummaServiceReg, SummaServiceWOBenefitReg, TypeNachID)
@@ -84,6 +86,10 @@ const Box Surname{"T1",
                   u"SELECT ifnull(Name1, '') || '|' || Mes FROM SvedPotreb_T1"_s,
                   u"Петров|2025-03-01"_s,
                   payerSaved};
+// Imported with Latin letters, which the box's filter refuses from the keyboard.
+const Box Account{"T1", "Numls_E", u"AB-12"_s,
+                  u"SELECT ifnull(Numls, '') || '|' || Mes FROM SvedPotreb_T1"_s,
+                  u"AB-12|2025-03-01"_s, payerSaved};
 const Box Flat{"T1",
                "FlatNum_E",
                u"12а"_s,
@@ -203,6 +209,25 @@ void TestEditorKeys::play(QLineEdit* box, const QString& step)
         press(focus, Qt::Key_Tab, {}, u"\t"_s);
     } else if (step == u"esc") {
         press(focus, Qt::Key_Escape, {}, u"\x1b"_s);
+    } else if (step.startsWith(u"at:"_s)) {
+        box->setCursorPosition(argument.toInt());
+    } else if (step.startsWith(u"menu:"_s)) {
+        // The box's own menu, as a right click opens it.
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(box, &click);
+        auto* menu = box->findChild<QMenu*>();
+        QVERIFY(menu);
+        const QString wanted = QLineEdit::tr(argument == u"paste" ? "&Paste" : "&Undo");
+        const QList<QAction*> actions = menu->actions();
+        const auto item = std::find_if(actions.cbegin(), actions.cend(), [&](QAction* a) {
+            return a->text().startsWith(wanted);
+        });
+        QVERIFY(item != actions.cend());
+        (*item)->trigger();
+        menu->close();
+        delete menu;
+    } else if (step.startsWith(u"clip:"_s)) {
+        QGuiApplication::clipboard()->setText(argument);
     } else if (step == u"end") {
         press(focus, Qt::Key_End, {}, QString());
     } else if (step == u"all") {
@@ -272,6 +297,19 @@ void TestEditorKeys::keys_data()
     row("paste of a code with a blank", Code, {u"all"_s, u"paste:12 34"_s}, u"1234567899"_s, false,
         {NumbersOnly});
     row("paste of a point number", Volume, {u"all"_s, u"paste:7.25"_s}, u"7,25"_s, true);
+    row("paste of a bare line end", Surname, {u"at:3"_s, u"paste:\n"_s}, u"Петров"_s, false);
+    row("paste up to the limit with a line end", Flat, {u"end"_s, u"paste:1234567\r\n"_s},
+        u"12а1234567"_s, true);
+    row("undo after a corrected paste", Volume, {u"all"_s, u"paste:7.25"_s, u"undo"_s},
+        u"6,500"_s, true);
+    row("cut then undo of an imported value", Account, {u"all"_s, u"cut"_s, u"undo"_s},
+        u"AB-12"_s, true);
+    row("menu paste refused", Surname, {u"clip:Smith"_s, u"menu:paste"_s}, u"Петров"_s, false,
+        {RussianOnly});
+    row("menu paste", Surname, {u"all"_s, u"clip:Сидоров"_s, u"menu:paste"_s}, u"Сидоров"_s,
+        true);
+    row("menu undo of an imported value", Account, {u"all"_s, u"cut"_s, u"menu:undo"_s},
+        u"AB-12"_s, true);
     row("paste of an exponent", Volume, {u"all"_s, u"paste:1e5"_s}, u"6,500"_s, false,
         {NumbersOnly});
 }

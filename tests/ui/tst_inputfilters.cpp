@@ -2,7 +2,10 @@
 #include "InputFilters.h"
 #include "KeyTyping.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,6 +17,8 @@ class TestInputFilters : public QObject
 private Q_SLOTS:
     void typing_data();
     void typing();
+    void otherWaysIn_data();
+    void otherWaysIn();
     void numberBoxExit_data();
     void numberBoxExit();
 };
@@ -65,6 +70,57 @@ void TestInputFilters::typing()
     // Editing keys pass and still count as changes.
     QTest::keyClick(&edit, Qt::Key_Backspace);
     QCOMPARE(changed, int(typed.size()) - rejected + 1);
+}
+
+void TestInputFilters::otherWaysIn_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("input method, Russian") << u"im"_s << u"на"_s << u"Аннана"_s << false;
+    QTest::newRow("input method, Latin") << u"im"_s << u"na"_s << u"Анна"_s << true;
+    QTest::newRow("drop, Russian") << u"drop"_s << u"-Мария"_s << u"Анна-Мария"_s << false;
+    QTest::newRow("drop, Latin") << u"drop"_s << u"Maria"_s << u"Анна"_s << true;
+}
+
+void TestInputFilters::otherWaysIn()
+{
+    // Text that comes in neither typed nor pasted passes the same filter; the message
+    // waits until the event that brought it in is over.
+    QFETCH(QString, way);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(bool, refused);
+    FakeDialogs dialogs;
+    QLineEdit edit;
+    edit.setText(u"Анна"_s);
+    int changed = 0;
+    CommonFnc::AttachKeyFilter(&edit, CommonFnc::KeyFilter::RussianLetters, [&] { ++changed; });
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    edit.setCursorPosition(4);
+    if (way == u"im") {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(&edit, &commit);
+    } else {
+        QMimeData data;
+        data.setText(text);
+        // Past the end of the text: the drop lands after "Анна".
+        const QPoint end(edit.width() - 5, edit.height() / 2);
+        QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &enter);
+        QDropEvent drop(QPointF(end), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &drop);
+    }
+    QCOMPARE(edit.text(), shown);
+    QCOMPARE(changed, refused ? 0 : 1);
+    QCOMPARE(dialogs.texts(FakeDialogs::Kind::Error), QStringList());
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.texts(FakeDialogs::Kind::Error),
+             refused ? QStringList{u"Допускается ввод только русских символов."_s} : QStringList());
 }
 
 void TestInputFilters::numberBoxExit_data()
