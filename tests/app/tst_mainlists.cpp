@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -79,6 +81,13 @@ private:
     /// Closes the next modal window when it opens, noting its class; the editors are
     /// modal, so a command that opens one would otherwise wait for the operator.
     void closeNextModal(QStringList* opened);
+    /// Runs " Загрузить ..." answered Yes, with `work` done in the import window once it
+    /// is open (the command lets window messages run before its window opens); the
+    /// window is closed afterwards. False when the window never opened.
+    bool runImport(const std::function<void(QWidget*)>& work);
+    /// Names the three files in the import window: the demo statement's, or `persons`
+    /// in place of its file III.
+    static void nameFiles(QWidget* window, const QString& persons = {});
     RecordSetModel* model(const char* grid) const;
     DataGrid* grid(const char* name) const;
     QToolButton* button(const char* name) const;
@@ -396,12 +405,9 @@ void TestMainLists::commandsOpenTheirEditors()
     QCOMPARE(payers.value(payers.currentRow(), u"T1_ID"_s).toInt(), 3);
 }
 
-void TestMainLists::loadDemoStatement()
+bool TestMainLists::runImport(const std::function<void(QWidget*)>& work)
 {
-    // The operator's road: " Загрузить ...", answer Yes, name the three demo files, load.
-    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
-    QString notice;
-    // The command lets window messages run before its window opens: wait for the window.
+    bool seen = false;
     QTimer poll;
     poll.setInterval(10);
     connect(&poll, &QTimer::timeout, this, [&] {
@@ -409,18 +415,36 @@ void TestMainLists::loadDemoStatement()
         if (!window || window->objectName() != u"OpenFile_Form"_s)
             return;
         poll.stop();
-        const char* boxes[] = {"SvedPotreb_FE", "SvedNach_FE", "SvedPotrebRelations_FE"};
-        const char* files[] = {"P1_117_122026.TXT", "P2_117_122026.TXT", "P3_117_122026.TXT"};
-        for (int i = 0; i < 3; ++i)
-            window->findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))
-                ->setText(samples.filePath(QString::fromLatin1(files[i])));
-        window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
-        notice = m_dialogs->texts(FakeDialogs::Kind::Notice).value(0);
+        seen = true;
+        work(window);
         window->close();
     });
     poll.start();
     m_dialogs->answers = {true};
     m_form->findChild<QAction*>(u"Open_File"_s)->trigger();
+    return seen;
+}
+
+void TestMainLists::nameFiles(QWidget* window, const QString& persons)
+{
+    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
+    const char* boxes[] = {"SvedPotreb_FE", "SvedNach_FE", "SvedPotrebRelations_FE"};
+    const QString files[] = {u"P1_117_122026.TXT"_s, u"P2_117_122026.TXT"_s,
+                             persons.isEmpty() ? u"P3_117_122026.TXT"_s : persons};
+    for (int i = 0; i < 3; ++i)
+        window->findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))
+            ->setText(samples.filePath(files[i]));
+}
+
+void TestMainLists::loadDemoStatement()
+{
+    // The operator's road: " Загрузить ...", answer Yes, name the three demo files, load.
+    QString notice;
+    QVERIFY(runImport([&](QWidget* window) {
+        nameFiles(window);
+        window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
+        notice = m_dialogs->texts(FakeDialogs::Kind::Notice).value(0);
+    }));
     QCOMPARE(notice, u"Обработка файлов завершена."_s);
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
     QCOMPARE(model("T1_DBG")->rowCount(), 50);
@@ -443,35 +467,16 @@ void TestMainLists::loadCancelledKeepsStatement()
     // The statement is emptied only by an import that really starts: whatever stops the
     // operator before that leaves the month as it was.
     QFETCH(QString, step);
-    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
     m_form->state().fileNameT1 = u"/tmp/P1_117_122026.TXT"_s;
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(10);
-    connect(&poll, &QTimer::timeout, this, [&] {
-        QWidget* window = QApplication::activeModalWidget();
-        if (!window || window->objectName() != u"OpenFile_Form"_s)
-            return;
-        poll.stop();
-        seen = true;
+    QVERIFY(runImport([&](QWidget* window) {
         if (step == u"cancel") {
             m_dialogs->fileNames = {QString()};
             window->findChild<QAbstractButton*>(u"SvedPotreb_Btn"_s)->click();
         } else if (step == u"missing") {
-            window->findChild<QLineEdit*>(u"SvedPotreb_FE"_s)
-                ->setText(samples.filePath(u"P1_117_122026.TXT"_s));
-            window->findChild<QLineEdit*>(u"SvedNach_FE"_s)
-                ->setText(samples.filePath(u"P2_117_122026.TXT"_s));
-            window->findChild<QLineEdit*>(u"SvedPotrebRelations_FE"_s)
-                ->setText(samples.filePath(u"P3_нет_такого.TXT"_s));
+            nameFiles(window, u"P3_нет_такого.TXT"_s);
             window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
         }
-        window->close();
-    });
-    poll.start();
-    m_dialogs->answers = {true};
-    m_form->findChild<QAction*>(u"Open_File"_s)->trigger();
-    QVERIFY(seen);
+    }));
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error).size(), step == u"missing" ? 1 : 0);
     QCOMPARE(count(u"SELECT count(*) FROM SvedPotreb_T1"_s), 3);
     QCOMPARE(count(u"SELECT count(*) FROM SvedNach_T2"_s), 3);
