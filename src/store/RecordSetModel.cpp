@@ -11,9 +11,11 @@ RecordSetModel::RecordSetModel(const QList<ListColumn>& columns, QObject* parent
     m_fieldOfColumn.fill(-1, m_columns.size());
 }
 
-template <typename F> bool RecordSetModel::replaceRows(F&& change)
+template <typename F> bool RecordSetModel::replaceRows(F&& change, Rows rows)
 {
     beginResetModel();
+    if (rows == Rows::Reread)
+        ++m_generation;
     const bool ok = change();
     for (int i = 0; i < m_columns.size(); ++i)
         m_fieldOfColumn[i] = m_rows.fieldIndex(m_columns[i].field);
@@ -24,40 +26,32 @@ template <typename F> bool RecordSetModel::replaceRows(F&& change)
 
 bool RecordSetModel::open(Database& db, const QString& sql, const QueryParams& params)
 {
-    return replaceRows([&] {
-        ++m_generation;
-        return m_rows.open(db, sql, params);
-    });
+    return replaceRows([&] { return m_rows.open(db, sql, params); }, Rows::Reread);
 }
 
 bool RecordSetModel::reopen(const QueryParams& params)
 {
-    return replaceRows([&] {
-        ++m_generation;
-        return m_rows.reopen(params);
-    });
+    return replaceRows([&] { return m_rows.reopen(params); }, Rows::Reread);
 }
 
 bool RecordSetModel::refresh()
 {
-    return replaceRows([&] {
-        ++m_generation;
-        return m_rows.refresh();
-    });
+    return replaceRows([&] { return m_rows.refresh(); }, Rows::Reread);
 }
 
 bool RecordSetModel::setSort(const QString& sortText)
 {
-    return replaceRows([&] { return m_rows.setSort(sortText); });
+    return replaceRows([&] { return m_rows.setSort(sortText); }, Rows::Reordered);
 }
 
 void RecordSetModel::close()
 {
-    replaceRows([&] {
-        ++m_generation;
-        m_rows.close();
-        return true;
-    });
+    replaceRows(
+        [&] {
+            m_rows.close();
+            return true;
+        },
+        Rows::Reread);
 }
 
 int RecordSetModel::rowCount(const QModelIndex& parent) const

@@ -57,7 +57,9 @@ Q_SIGNALS:
     void rowsReplaced();
 
 private:
-    template <typename F> bool replaceRows(F&& change);
+    /// Whether a change reads the rows again (their texts may differ) or only reorders them.
+    enum class Rows { Reread, Reordered };
+    template <typename F> bool replaceRows(F&& change, Rows rows);
 
     QList<ListColumn> m_columns;
     QList<int> m_fieldOfColumn;
