@@ -7,7 +7,8 @@ ORBELON_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
   libsqlite3-dev sqlite3 libxlsxwriter-dev zlib1g-dev
-  fonts-dejavu-core unzip
+  fonts-dejavu-core fonts-liberation2 unzip
+  poppler-utils
 )
 
 # Installs whatever of ORBELON_PACKAGES is missing (needs root, as on a fresh machine).

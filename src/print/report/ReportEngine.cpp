@@ -1,0 +1,661 @@
+#include "ReportEngine.h"
+
+#include "Decimal.h"
+#include "ReportData.h"
+#include "ReportFormat.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+#include <QRegularExpression>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Report {
+
+namespace {
+
+/// Arial where it is installed, else its metric twin, so that every line breaks where
+/// the forms were drawn for.
+QString installedFamily(const QString& family)
+{
+    static const bool hasArial = QFontDatabase::hasFamily(u"Arial"_s);
+    static const bool hasLiberation = QFontDatabase::hasFamily(u"Liberation Sans"_s);
+    if (family.compare(u"Arial"_s, Qt::CaseInsensitive) == 0 && !hasArial && hasLiberation)
+        return u"Liberation Sans"_s;
+    return family;
+}
+
+} // namespace
+
+QFont qtFont(const Font& font, double pointSize)
+{
+    QFont qt(installedFamily(font.family));
+    qt.setPointSizeF(pointSize);
+    qt.setBold(font.bold);
+    qt.setItalic(font.italic);
+    qt.setUnderline(font.underline);
+    qt.setHintingPreference(QFont::PreferNoHinting);
+    return qt;
+}
+
+const PlacedText* Page::find(QStringView name) const
+{
+    for (const PlacedText& text : texts) {
+        if (QStringView(text.name).compare(name, Qt::CaseInsensitive) == 0)
+            return &text;
+    }
+    return nullptr;
+}
+
+QList<const PlacedText*> Page::findAll(QStringView name) const
+{
+    QList<const PlacedText*> found;
+    for (const PlacedText& text : texts) {
+        if (QStringView(text.name).compare(name, Qt::CaseInsensitive) == 0)
+            found.append(&text);
+    }
+    return found;
+}
+
+QString Page::plainText() const
+{
+    QStringList all;
+    for (const PlacedText& text : texts)
+        all.append(text.text());
+    return all.join(u'\n');
+}
+
+namespace {
+
+constexpr double Epsilon = 0.01;
+
+// --- Measuring ----------------------------------------------------------------------
+
+/// Text is measured at a fine resolution, where rounding to device pixels no longer
+/// moves a line break, and converted to report pixels.
+constexpr double MeasureDpi = 1200;
+
+class Measure
+{
+public:
+    explicit Measure(const Font& font, double pointSize)
+        : m_metrics(qtFont(font, pointSize), device())
+    {
+    }
+
+    double width(const QString& text) const { return m_metrics.horizontalAdvance(text) * ToReport; }
+    double lineHeight() const { return m_metrics.height() * ToReport; }
+
+private:
+    static constexpr double ToReport = PixelsPerInch / MeasureDpi;
+
+    static const QImage* device()
+    {
+        static const QImage image = [] {
+            QImage img(1, 1, QImage::Format_ARGB32);
+            const int dotsPerMeter = int(std::lround(MeasureDpi / 0.0254));
+            img.setDotsPerMeterX(dotsPerMeter);
+            img.setDotsPerMeterY(dotsPerMeter);
+            return img;
+        }();
+        return &image;
+    }
+
+    QFontMetricsF m_metrics;
+};
+
+/// Greedy word wrap; a word wider than the line is broken between characters.
+QStringList wrapLines(const QString& text, const Measure& measure, double width)
+{
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n')) {
+        const QStringList words = paragraph.split(u' ');
+        QString line;
+        for (const QString& word : words) {
+            const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+            if (measure.width(candidate) <= width + Epsilon || candidate.isEmpty()) {
+                line = candidate;
+                continue;
+            }
+            if (!line.isEmpty())
+                lines.append(line);
+            line.clear();
+            QString rest = word;
+            while (measure.width(rest) > width + Epsilon && rest.size() > 1) {
+                qsizetype fit = 1;
+                while (fit < rest.size() && measure.width(rest.left(fit + 1)) <= width + Epsilon)
+                    ++fit;
+                lines.append(rest.left(fit));
+                rest = rest.mid(fit);
+            }
+            line = rest;
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+struct Laid
+{
+    QStringList lines;
+    double pointSize = 0;
+    double lineHeight = 0;
+    double height = 0; ///< what the lines need, padding included
+};
+
+Laid layText(const QString& text, const TextItem& item)
+{
+    const double width = qMax(0.0, item.rect.width() - 2 * TextPaddingX);
+    const double room = qMax(0.0, item.rect.height() - 2 * TextPaddingY);
+    Laid laid;
+    for (double size = item.font.pointSize;; size -= 0.5) {
+        const double pointSize = qMax(size, MinPointSize);
+        const Measure measure(item.font, pointSize);
+        laid.pointSize = pointSize;
+        laid.lineHeight = measure.lineHeight();
+        if (item.fit == Fit::Shrink) {
+            QString line = text;
+            line.replace(u'\n', u' ');
+            laid.lines = QStringList{line};
+            laid.height = laid.lineHeight + 2 * TextPaddingY;
+            if (measure.width(line) <= width + Epsilon)
+                return laid;
+            // Still too wide at the smallest size: break it rather than cut it off.
+            if (pointSize <= MinPointSize) {
+                laid.lines = wrapLines(line, measure, width);
+                laid.height = laid.lines.size() * laid.lineHeight + 2 * TextPaddingY;
+                return laid;
+            }
+            continue;
+        }
+        laid.lines = wrapLines(text, measure, width);
+        laid.height = laid.lines.size() * laid.lineHeight + 2 * TextPaddingY;
+        // One line always shows, however low the item: it is the template's choice.
+        const bool fits = laid.lines.size() <= 1 || laid.lines.size() * laid.lineHeight <= room + Epsilon;
+        if (fits || item.canGrow || pointSize <= MinPointSize)
+            return laid;
+    }
+}
+
+// --- Values -----------------------------------------------------------------------
+
+struct Value
+{
+    QVariant value;
+    int scale = 0;
+};
+
+struct FieldRef
+{
+    const DataSet* data = nullptr;
+    int field = -1;
+};
+
+/// Rows a sum runs over: a range of one data set's rows.
+struct Scope
+{
+    const DataSet* data = nullptr;
+    int first = 0;
+    int last = 0; ///< one past
+};
+
+struct Context
+{
+    const Template* report = nullptr;
+    QHash<const DataSet*, int> rows; ///< current row of each data set
+    const DataSet* bandData = nullptr;
+    int line = 0;
+    int page = 0;
+    QDate today;
+    Scope scope;
+};
+
+const QRegularExpression& fieldPattern()
+{
+    static const QRegularExpression pattern(uR"re(^\s*([^\s."\[\]]+)\s*\.\s*"?([^"\[\]]+?)"?\s*$)re"_s);
+    return pattern;
+}
+
+const QRegularExpression& sumPattern()
+{
+    static const QRegularExpression pattern(uR"re(^\s*SUM\s*\(\s*\[?(.*?)\]?\s*\)\s*$)re"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+FieldRef fieldRef(const Context& context, const QString& expression)
+{
+    const QRegularExpressionMatch match = fieldPattern().match(expression);
+    if (!match.hasMatch())
+        return {};
+    const DataSet* data = context.report->dataSet(match.captured(1));
+    if (!data)
+        return {};
+    return {data, data->fieldIndex(match.captured(2).trimmed())};
+}
+
+Value sumOf(const FieldRef& ref, const Context& context)
+{
+    int first = 0;
+    int last = ref.data->rowCount();
+    if (context.scope.data == ref.data) {
+        first = context.scope.first;
+        last = context.scope.last;
+    }
+    const int scale = ref.data->scale(ref.field);
+    qint64 whole = 0;
+    double fraction = 0;
+    bool inexact = false;
+    for (int row = first; row < last; ++row) {
+        const QVariant value = ref.data->value(row, ref.field);
+        if (value.isNull())
+            continue;
+        if (value.typeId() == QMetaType::Double) {
+            inexact = true;
+            fraction += value.toDouble();
+        } else {
+            whole += value.toLongLong();
+        }
+    }
+    if (inexact)
+        return {QVariant(double(whole) + fraction), 0};
+    return {QVariant(whole), scale};
+}
+
+/// Evaluates the inside of one pair of brackets; nothing when it is not an expression.
+std::optional<QString> evaluate(const QString& expression, const TextItem& item, const Context& context)
+{
+    const QString upper = expression.trimmed().toUpper();
+    if (upper == u"LINE#"_s)
+        return QString::number(context.line);
+    if (upper == u"PAGE#"_s)
+        return QString::number(context.page);
+    if (upper == u"DATE"_s) {
+        const QString format = formatKind(item.format) == FormatKind::Date ? item.format : u"dd.mm.yyyy"_s;
+        return formatDate(context.today, format);
+    }
+    if (const QRegularExpressionMatch sum = sumPattern().match(expression); sum.hasMatch()) {
+        const FieldRef ref = fieldRef(context, sum.captured(1));
+        if (!ref.data || ref.field < 0)
+            return std::nullopt;
+        const Value value = sumOf(ref, context);
+        return formatValue(value.value, value.scale, item.format);
+    }
+    const FieldRef ref = fieldRef(context, expression);
+    if (!ref.data || ref.field < 0)
+        return std::nullopt;
+    const int row = context.rows.value(ref.data, 0);
+    if (row < 0 || row >= ref.data->rowCount())
+        return QString();
+    return formatValue(ref.data->value(row, ref.field), ref.data->scale(ref.field), item.format);
+}
+
+/// The text with every bracketed expression replaced by its value; brackets nest, so
+/// "[SUM([Q."F"])]" is one expression.
+QString compose(const QString& text, const TextItem& item, const Context& context)
+{
+    QString out;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype open = text.indexOf(u'[', i);
+        if (open < 0) {
+            out += QStringView(text).mid(i);
+            break;
+        }
+        out += QStringView(text).mid(i, open - i);
+        int depth = 0;
+        qsizetype close = -1;
+        for (qsizetype j = open; j < text.size(); ++j) {
+            if (text.at(j) == u'[')
+                ++depth;
+            else if (text.at(j) == u']' && --depth == 0) {
+                close = j;
+                break;
+            }
+        }
+        if (close < 0) {
+            out += QStringView(text).mid(open);
+            break;
+        }
+        const QString inner = text.mid(open + 1, close - open - 1);
+        const std::optional<QString> value = evaluate(inner, item, context);
+        out += value ? *value : text.mid(open, close - open + 1);
+        i = close + 1;
+    }
+    return out;
+}
+
+// --- Bands ------------------------------------------------------------------------
+
+struct LaidBand
+{
+    double height = 0;
+    QList<PlacedText> texts;
+    QList<PlacedLine> lines;
+};
+
+LaidBand layBand(const Band& band, const Context& context)
+{
+    LaidBand laid;
+    struct Item
+    {
+        const TextItem* item;
+        Laid text;
+    };
+    QList<Item> items;
+    double growth = 0;
+    for (const TextItem& item : band.texts) {
+        QString text = compose(item.text, item, context);
+        if (item.hook)
+            text = item.hook(text, ItemContext{context.bandData, context.rows.value(context.bandData, -1)});
+        Laid text_laid = layText(text, item);
+        if (item.canGrow)
+            growth = qMax(growth, text_laid.height - item.rect.height());
+        items.append({&item, text_laid});
+    }
+    laid.height = band.height + growth;
+    for (const Item& entry : items) {
+        const TextItem& item = *entry.item;
+        QRectF rect = item.rect;
+        if (rect.bottom() >= band.height - 0.5)
+            rect.setHeight(rect.height() + growth);
+        if (item.canGrow)
+            rect.setHeight(qMax(rect.height(), entry.text.height));
+        PlacedText placed;
+        placed.name = item.name;
+        placed.band = band.kind;
+        placed.rect = rect;
+        placed.lines = entry.text.lines;
+        placed.font = item.font;
+        placed.font.pointSize = entry.text.pointSize;
+        placed.lineHeight = entry.text.lineHeight;
+        placed.alignment = item.alignment;
+        placed.frame = item.frame;
+        laid.texts.append(placed);
+    }
+    for (const LineItem& item : band.lines) {
+        QLineF line = item.line;
+        // Lines that reach the band's foot (a table's column rules) follow it down.
+        if (line.y1() >= band.height - 0.5)
+            line.setP1({line.x1(), line.y1() + growth});
+        if (line.y2() >= band.height - 0.5)
+            line.setP2({line.x2(), line.y2() + growth});
+        laid.lines.append({band.kind, line, item.width});
+    }
+    return laid;
+}
+
+// --- The job ----------------------------------------------------------------------
+
+class Job
+{
+public:
+    explicit Job(const PrepareOptions& options)
+        : m_options(options)
+    {
+    }
+
+    void run(const Template& report)
+    {
+        m_report = &report;
+        m_pageHeader = find(BandKind::PageHeader);
+        m_columnHeader = find(BandKind::ColumnHeader);
+        m_pageFooter = find(BandKind::PageFooter);
+        m_inData = false;
+
+        if (!m_page || !report.continuesPreviousPage) {
+            if (m_page)
+                closePage();
+            openPage();
+        } else {
+            m_limit = limitOf(report);
+        }
+
+        Context context = baseContext();
+        for (const Band& band : report.bands) {
+            if (band.kind == BandKind::ReportTitle)
+                place(band, context);
+        }
+        runData(context);
+        m_inData = false;
+        context = baseContext();
+        const Band* master = find(BandKind::MasterData);
+        if (master) {
+            const DataSet* data = report.dataSet(master->dataSet);
+            if (data && data->rowCount() > 0)
+                context.rows.insert(data, data->rowCount() - 1);
+        }
+        for (const Band& band : report.bands) {
+            if (band.kind == BandKind::ReportSummary)
+                place(band, context);
+        }
+    }
+
+    Prepared finish()
+    {
+        if (m_page)
+            closePage();
+        return m_out;
+    }
+
+private:
+    const Band* find(BandKind kind) const
+    {
+        for (const Band& band : m_report->bands) {
+            if (band.kind == kind)
+                return &band;
+        }
+        return nullptr;
+    }
+
+    Context baseContext() const
+    {
+        Context context;
+        context.report = m_report;
+        context.today = m_options.today;
+        context.page = int(m_out.pages.size());
+        return context;
+    }
+
+    double limitOf(const Template& report) const
+    {
+        for (const Band& band : report.bands) {
+            if (band.kind != BandKind::PageFooter)
+                continue;
+            return band.top ? *band.top : report.pageSize.height() - report.margins.bottom() - band.height;
+        }
+        return report.pageSize.height() - report.margins.bottom();
+    }
+
+    void openPage()
+    {
+        m_out.pages.append(Page{m_report->pageSize, {}, {}});
+        m_page = &m_out.pages.last();
+        m_y = m_report->margins.top();
+        m_limit = limitOf(*m_report);
+        m_pageHasBody = false;
+        Context context = baseContext();
+        if (m_pageHeader)
+            put(layBand(*m_pageHeader, context));
+        if (m_inData && m_columnHeader)
+            put(layBand(*m_columnHeader, context));
+    }
+
+    void closePage()
+    {
+        if (m_pageFooter) {
+            Context context = baseContext();
+            const LaidBand footer = layBand(*m_pageFooter, context);
+            m_y = m_pageFooter->top ? *m_pageFooter->top : m_limit;
+            put(footer);
+        }
+        m_page = nullptr;
+    }
+
+    void put(const LaidBand& band)
+    {
+        for (PlacedText text : band.texts) {
+            text.rect.translate(0, m_y);
+            m_page->texts.append(text);
+        }
+        for (PlacedLine line : band.lines) {
+            line.line.translate(0, m_y);
+            m_page->lines.append(line);
+        }
+        m_y += band.height;
+    }
+
+    /// Places a band below what the page holds, on a new page when it does not fit;
+    /// a band is never split. A band taller than a page goes on a page of its own.
+    void place(const Band& band, Context& context)
+    {
+        context.page = int(m_out.pages.size());
+        LaidBand laid = layBand(band, context);
+        if (m_y + laid.height > m_limit + Epsilon && m_pageHasBody) {
+            closePage();
+            openPage();
+            context.page = int(m_out.pages.size());
+            laid = layBand(band, context);
+        }
+        put(laid);
+        m_pageHasBody = true;
+    }
+
+    void runData(Context& context)
+    {
+        const Band* master = find(BandKind::MasterData);
+        if (!master)
+            return;
+        const DataSet* data = m_report->dataSet(master->dataSet);
+        if (!data)
+            return;
+        QList<const Band*> headers;
+        QList<const Band*> footers;
+        QList<const Band*> details;
+        for (const Band& band : m_report->bands) {
+            if (band.kind == BandKind::GroupHeader)
+                headers.append(&band);
+            else if (band.kind == BandKind::GroupFooter)
+                footers.append(&band);
+            else if (band.kind == BandKind::DetailData)
+                details.append(&band);
+        }
+        const qsizetype levels = headers.size();
+        // The footer of level g: the outer header pairs with the last footer.
+        const auto footerOf = [&](qsizetype level) -> const Band* {
+            const qsizetype index = footers.size() - 1 - level;
+            return index >= 0 && index < footers.size() ? footers.at(index) : nullptr;
+        };
+
+        const int rows = data->rowCount();
+        if (rows == 0)
+            return;
+        if (m_columnHeader) {
+            context.bandData = data;
+            context.rows.insert(data, 0);
+            place(*m_columnHeader, context);
+        }
+        // From here on every new page repeats the column header.
+        m_inData = true;
+        QList<QString> keys(levels);
+        QList<int> starts(levels, 0);
+        const auto closeGroups = [&](qsizetype from, int end) {
+            for (qsizetype level = levels - 1; level >= from; --level) {
+                const Band* footer = footerOf(level);
+                if (!footer)
+                    continue;
+                Context sums = baseContext();
+                sums.bandData = data;
+                sums.rows.insert(data, end - 1);
+                sums.scope = {data, starts.at(level), end};
+                place(*footer, sums);
+            }
+        };
+        for (int row = 0; row < rows; ++row) {
+            Context rowContext = baseContext();
+            rowContext.bandData = data;
+            rowContext.rows.insert(data, row);
+            qsizetype changed = levels;
+            for (qsizetype level = 0; level < levels; ++level) {
+                TextItem probe;
+                const QString key = compose(headers.at(level)->groupExpression, probe, rowContext);
+                if (row == 0 || key != keys.at(level)) {
+                    changed = qMin(changed, level);
+                }
+                keys[level] = key;
+            }
+            if (row > 0 && changed < levels)
+                closeGroups(changed, row);
+            for (qsizetype level = changed; level < levels; ++level) {
+                starts[level] = row;
+                place(*headers.at(level), rowContext);
+            }
+            rowContext.line = row + 1;
+            place(*master, rowContext);
+            for (const Band* detail : details)
+                runDetail(*detail, data, row);
+        }
+        closeGroups(0, rows);
+    }
+
+    void runDetail(const Band& detail, const DataSet* masterData, int masterRow)
+    {
+        const DataSet* data = m_report->dataSet(detail.dataSet);
+        if (!data)
+            return;
+        const int masterField = masterData->fieldIndex(detail.masterField);
+        const int detailField = data->fieldIndex(detail.detailField);
+        const QString key = masterField >= 0 ? masterData->value(masterRow, masterField).toString() : QString();
+        int line = 0;
+        for (int row = 0; row < data->rowCount(); ++row) {
+            if (masterField >= 0 && detailField >= 0 && data->value(row, detailField).toString() != key)
+                continue;
+            Context context = baseContext();
+            context.rows.insert(masterData, masterRow);
+            context.rows.insert(data, row);
+            context.bandData = data;
+            context.line = ++line;
+            place(detail, context);
+        }
+    }
+
+    PrepareOptions m_options;
+    Prepared m_out;
+    const Template* m_report = nullptr;
+    const Band* m_pageHeader = nullptr;
+    const Band* m_columnHeader = nullptr;
+    const Band* m_pageFooter = nullptr;
+    Page* m_page = nullptr;
+    double m_y = 0;
+    double m_limit = 0;
+    bool m_pageHasBody = false;
+    bool m_inData = false;
+};
+
+} // namespace
+
+Prepared prepare(const Template& report, const PrepareOptions& options)
+{
+    Job job(options);
+    job.run(report);
+    Prepared prepared = job.finish();
+    prepared.title = report.name();
+    return prepared;
+}
+
+Prepared CompositeReport::prepare(const PrepareOptions& options) const
+{
+    Job job(options);
+    for (const Template* report : m_reports)
+        job.run(*report);
+    Prepared prepared = job.finish();
+    if (!m_reports.isEmpty())
+        prepared.title = m_reports.first()->name();
+    return prepared;
+}
+
+} // namespace Report

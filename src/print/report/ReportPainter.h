@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ReportEngine.h"
+
+#include <QString>
+
+class QIODevice;
+class QPainter;
+
+namespace Report {
+
+/// Paints a prepared page with its top left corner at the painter's origin. `scale` is
+/// device pixels per report pixel (the device's resolution / 96 on paper, the zoom on
+/// screen). Fonts are sized for the device, so the text is as large as laid out.
+void paintPage(QPainter& painter, const Page& page, double scale);
+
+/// Writes the pages into a PDF file, replacing the file only when the whole document is
+/// written. False with `error` (the operator's message) when it cannot.
+bool writePdf(const Prepared& report, const QString& path, QString* error = nullptr);
+/// The same into an open device.
+bool writePdf(const Prepared& report, QIODevice& device, QString* error = nullptr);
+
+/// "Не удалось записать файл ..." for a PDF that could not be written.
+QString pdfFailedMessage(const QString& path, const QString& reason);
+
+} // namespace Report
