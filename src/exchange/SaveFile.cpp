@@ -4,7 +4,9 @@
 #include "ErrorList.h"
 #include "Exporter.h"
 #include "GridRoutines.h"
+#include "Preview.h"
 #include "RunState.h"
+#include "SummaryStatement.h"
 #include "SysFolders.h"
 #include "WaitCursor.h"
 
@@ -140,8 +142,7 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     PrintSvodnVed_BBtn = new QPushButton(u" Печать сводной ведомости"_s, this);
     PrintSvodnVed_BBtn->setObjectName(u"PrintSvodnVed_BBtn"_s);
     PrintSvodnVed_BBtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    // The summary statement itself comes with the report engine; until then the button
-    // only shows whether the statement may be printed.
+    // Only an export whose checks all passed may be handed in with its summary statement.
     PrintSvodnVed_BBtn->setEnabled(false);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(SaveFile_BBtn);
@@ -209,6 +210,7 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     connect(SaveFile_BBtn, &QPushButton::clicked, this, &TSaveFile_Form::SaveFile_BBtnClick);
     connect(ExportErrorToExel_BBbn, &QToolButton::clicked, this,
             &TSaveFile_Form::ExportErrorToExel_BBbnClick);
+    connect(PrintSvodnVed_BBtn, &QPushButton::clicked, this, &TSaveFile_Form::PrintSvodnVed_BBtnClick);
 }
 
 TSaveFile_Form::~TSaveFile_Form() = default;
@@ -365,6 +367,25 @@ void TSaveFile_Form::writeExchangeFiles()
     SaveFile_ProgressBar->setValue(0);
     if (!passed)
         Dialogs::current().error(Exchange::summaryLockedMessage());
+}
+
+void TSaveFile_Form::PrintSvodnVed_BBtnClick()
+{
+    if (!m_summaryAllowed)
+        return;
+    Exchange::StatementSummary summary;
+    {
+        WaitCursor wait;
+        summary = Exchange::Exporter(m_db).summary({m_state.fileNameT1, m_state.fileNameT2, m_state.fileNameT3});
+    }
+    if (!summary.error.isEmpty()) {
+        Dialogs::current().error(summary.error);
+        return;
+    }
+    Report::Template report = Exchange::summaryStatementTemplate();
+    Exchange::fillSummaryStatement(report, summary, m_organisationName, m_state.accountingPeriod);
+    TPreview_Form preview(Report::prepare(report), this);
+    preview.exec();
 }
 
 void TSaveFile_Form::ExportErrorToExel_BBbnClick()

@@ -34,6 +34,7 @@ private:
     void SvedPotreb_FEChange();
     void SvedPotreb_BtnClick();
     void SaveFile_BBtnClick();
+    void PrintSvodnVed_BBtnClick();
     void ExportErrorToExel_BBbnClick();
     void writeExchangeFiles();
     bool checkBeforeExport();

@@ -3,6 +3,7 @@
 // byte for byte as it was.
 
 #include "CommonFnc.h"
+#include "PdfText.h"
 #include "TestDatabase.h"
 
 #include <QCryptographicHash>
@@ -120,6 +121,8 @@ private Q_SLOTS:
     void convertWritesDespiteFindings();
     void convertRefusesAnEmptyTable();
     void summaryPrintsTheStatementFigures();
+    void summaryWritesTheStatementAsPdf();
+    void summaryWritesNoPdfAfterFindings();
     void cannotRun_data();
     void cannotRun();
     void help();
@@ -382,6 +385,57 @@ void TestOrbelonFiles::summaryPrintsTheStatementFigures()
                                u"P3_117_122026.TXT\t134\t\t"_s}));
 }
 
+void TestOrbelonFiles::summaryWritesTheStatementAsPdf()
+{
+    const QString pdf = m_work->filePath(u"Сводная.pdf"_s);
+    const RunResult result = run(QStringList{u"summary"_s} + demoFiles() + QStringList{u"--pdf"_s, pdf});
+    QCOMPARE(result.code, 0);
+    const RunResult figures = run(QStringList{u"summary"_s} + demoFiles());
+    QCOMPARE(result.out, figures.out);
+    QCOMPARE(pdfPages(pdf), 1);
+
+    // The page reads row by row as the figures do, with the organisation that file I
+    // names and its month.
+    const QString text = squeezed(pdfText(pdf));
+    const QString organisation = m_db->scalar(u"SELECT DezName FROM Sprav_Dez WHERE DezID = 117"_s).toString();
+    QVERIFY(!organisation.isEmpty());
+    for (const QString& expected : QStringList{
+             u"Сводная ведомость передаваемой информации"_s, u"за Декабрь 2026 года"_s, u"(отчетный период)"_s,
+          u"Организация: "_s + organisation, u"Информацию сдал:"_s, u"Информацию принял:"_s,
+          u"Дата печати сводной ведомости: "_s + QDate::currentDate().toString(u"dd.MM.yyyy"_s)}) {
+        QVERIFY2(text.contains(expected), qPrintable(expected + u"\n---\n"_s + text));
+    }
+    for (const QString& row : figures.out.split(u'\n', Qt::SkipEmptyParts)) {
+        const QString cells = squeezed(QString(row).replace(u'\t', u' '));
+        QVERIFY2(text.contains(cells), qPrintable(cells + u"\n---\n"_s + text));
+    }
+
+    // Organisation and period given on the command line win over file I's.
+    const QString other = m_work->filePath(u"other.pdf"_s);
+    QCOMPARE(run(QStringList{u"summary"_s} + demoFiles() +
+                 QStringList{u"--pdf"_s, other, u"--org"_s, u"99999"_s, u"--period"_s, u"032024"_s})
+                 .code,
+             0);
+    const QString otherText = squeezed(pdfText(other));
+    QVERIFY2(otherText.contains(u"за Март 2024 года Организация: 99999"_s) ||
+                 (otherText.contains(u"за Март 2024 года"_s) && otherText.contains(u"Организация: 99999"_s)),
+             qPrintable(otherText));
+}
+
+void TestOrbelonFiles::summaryWritesNoPdfAfterFindings()
+{
+    Statement statement = demoStatement();
+    const QList<int> charges = linesOfPayer(statement, 3, 2);
+    for (qsizetype i = charges.size() - 1; i >= 0; --i)
+        statement[1].removeAt(charges[i] - 1);
+    const QString pdf = m_work->filePath(u"summary.pdf"_s);
+    const RunResult result = run(QStringList{u"summary"_s} + writeStatement(statement) + QStringList{u"--pdf"_s, pdf});
+    QCOMPARE(result.code, 1);
+    QVERIFY2(result.err.contains(u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s),
+             qPrintable(result.err));
+    QVERIFY(!QFileInfo::exists(pdf));
+}
+
 void TestOrbelonFiles::cannotRun_data()
 {
     // "@1".."@3" stand for the demo files, "@empty" for a folder without a database,
@@ -406,6 +460,11 @@ void TestOrbelonFiles::cannotRun_data()
         << u"неверный код организации"_s;
     QTest::newRow("option of another command")
         << QStringList{u"check"_s} + demo + QStringList{u"--org"_s, u"117"_s} << u"неизвестный параметр \"--org\""_s;
+    QTest::newRow("summary period without a PDF")
+        << QStringList{u"summary"_s} + demo + QStringList{u"--period"_s, u"122026"_s} << u"--pdf"_s;
+    QTest::newRow("PDF into a missing folder")
+        << QStringList{u"summary"_s} + demo + QStringList{u"--pdf"_s, u"@empty/нет/сводная.pdf"_s}
+        << u"Не удалось записать файл"_s;
     QTest::newRow("--db without a value") << QStringList{u"check"_s} + demo + QStringList{u"--db"_s}
                                           << u"после --db нужно значение"_s;
     QTest::newRow("missing file") << QStringList{u"check"_s, u"@1"_s, u"nothere.txt"_s, u"@3"_s}

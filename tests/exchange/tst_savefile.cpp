@@ -1,12 +1,15 @@
 #include "CommonFnc.h"
 #include "FakeDialogs.h"
 #include "GridRoutines.h"
+#include "Preview.h"
 #include "RunState.h"
 #include "SaveFile.h"
 #include "SysFolders.h"
 #include "TestDatabase.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QMap>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -92,6 +95,7 @@ private Q_SLOTS:
     void emptyTableRefused();
     void payerWithoutCharges();
     void cleanStatement();
+    void summaryStatementInPreview();
     void overwriteQuestions_data();
     void overwriteQuestions();
     void folderGoneSaysSo();
@@ -381,6 +385,47 @@ void TestSaveFile::cleanStatement()
     QVERIFY2(payers.startsWith(head), payers.constData());
     QVERIFY(payers.contains("\t100-1\t032024\t"));
     QVERIFY(payers.endsWith("\r\n"));
+}
+
+void TestSaveFile::summaryStatementInPreview()
+{
+    QVERIFY(fill({ConsistentPayer, ConsistentCharge, ConsistentPerson}));
+    open();
+    save();
+    QVERIFY(child<QPushButton>("PrintSvodnVed_BBtn")->isEnabled());
+
+    QMap<QString, QString> memos;
+    int pages = -1;
+    // The window lets messages run before the preview opens: wait for it to show.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* preview = qobject_cast<TPreview_Form*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        poll.stop();
+        pages = int(preview->report().pages.size());
+        for (const Report::PlacedText& text : preview->report().pages.first().texts)
+            memos.insert(text.name, text.text());
+        preview->reject();
+    });
+    poll.start(10);
+    child<QPushButton>("PrintSvodnVed_BBtn")->click();
+
+    QCOMPARE(pages, 1);
+    QCOMPARE(memos.value(u"Period_Memo"_s), u"за Март 2024 года"_s);
+    QCOMPARE(memos.value(u"Dez_Memo"_s), u"Организация: ООО \"Север\""_s);
+    // The files just written, by their bare names, with the working tables' figures.
+    const QStringList expected = {u"P1_117_032024.TXT|1|75,34|70,00"_s, u"P2_117_032024.TXT|1|75,34|70,00"_s,
+                                  u"P3_117_032024.TXT|1||"_s};
+    for (int file = 1; file <= 3; ++file) {
+        const QString prefix = u"F%1_"_s.arg(file);
+        QCOMPARE(QStringList({memos.value(prefix + u"Name_Memo"_s), memos.value(prefix + u"Col_Memo"_s),
+                              memos.value(prefix + u"Sum1_Memo"_s), memos.value(prefix + u"Sum2_Memo"_s)})
+                     .join(u'|'),
+                 expected.at(file - 1));
+    }
+    QCOMPARE(memos.value(u"PrintDate_Memo"_s), QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
 }
 
 void TestSaveFile::overwriteQuestions_data()

@@ -3,8 +3,12 @@
 #include "CommonFnc.h"
 #include "Database.h"
 #include "Exporter.h"
+#include "Format.h"
 #include "Importer.h"
+#include "Query.h"
+#include "ReportPainter.h"
 #include "Schema.h"
+#include "SummaryStatement.h"
 #include "WorkingCopy.h"
 
 #include <QDate>
@@ -34,6 +38,8 @@ struct Options
     std::array<QString, 3> files;
     QString outDir;
     QString database;
+    /// summary --pdf: the summary statement's PDF.
+    QString pdf;
     QVariant organisation;
     QDate period;
 };
@@ -104,6 +110,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
     QStringList allowed = {u"--db"_s};
     if (options.command == Command::Convert)
         allowed << u"--org"_s << u"--period"_s;
+    if (options.command == Command::Summary)
+        allowed << u"--pdf"_s << u"--org"_s << u"--period"_s;
     QHash<QString, QString> values;
     QStringList positional;
     bool optionsEnded = false;
@@ -174,6 +182,30 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
     } else if (positional.size() != 3) {
         error = u"команде "_s + name + u" нужны три файла: I, II и III."_s;
         return std::nullopt;
+    } else if (options.command == Command::Summary) {
+        options.pdf = values.value(u"--pdf"_s);
+        const QString org = values.value(u"--org"_s);
+        const QString period = values.value(u"--period"_s);
+        if ((!org.isEmpty() || !period.isEmpty()) && options.pdf.isEmpty()) {
+            error = u"--org и --period команды summary задают организацию и период сводной ведомости в PDF (--pdf)."_s;
+            return std::nullopt;
+        }
+        if (!org.isEmpty()) {
+            const std::optional<int> code = organisationCode(org);
+            if (!code) {
+                error = u"неверный код организации \""_s + org + u"\": нужно целое число без знака."_s;
+                return std::nullopt;
+            }
+            options.organisation = *code;
+        }
+        if (!period.isEmpty()) {
+            const std::optional<QDate> month = periodMonth(period);
+            if (!month) {
+                error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
+                return std::nullopt;
+            }
+            options.period = *month;
+        }
     }
     for (size_t i = 0; i < options.files.size(); ++i)
         options.files[i] = positional.at(qsizetype(i));
@@ -258,7 +290,7 @@ QString FilesTool::usage()
     return uR"(Использование:
   orbelon-files check ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
   orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ [--db БАЗА]
-  orbelon-files summary ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
+  orbelon-files summary ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--pdf ФАЙЛ.pdf [--org КОД] [--period ММГГГГ]] [--db БАЗА]
   orbelon-files --help
 
 Команды:
@@ -270,7 +302,9 @@ QString FilesTool::usage()
            в каждой строке организация КОД, отчетный период ММГГГГ и сегодняшняя дата.
            Файлы записываются и при найденных ошибках.
   summary  выводит для каждого файла строку сводной ведомости: имя файла, количество
-           записей, контрольная сумма I, контрольная сумма II (через TAB).
+           записей, контрольная сумма I, контрольная сумма II (через TAB). С --pdf
+           записывает и саму сводную ведомость в ФАЙЛ.pdf, если проверки не нашли
+           ошибок; организация и период берутся из файла I, если не указаны.
 
 Параметры:
   --db БАЗА  рабочая база; по умолчанию Base/Dude.b в текущей папке. Сама база не
@@ -287,6 +321,63 @@ void FilesTool::note(const QString& text)
     line.replace(u"\r\n"_s, u"\n"_s);
     m_err << line << '\n';
 }
+
+namespace {
+
+/// Writes the summary statement of the loaded files into options.pdf; false, with the
+/// reason told through `note`, when it cannot.
+bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary, const Options& options,
+                     const std::function<void(const QString&)>& note)
+{
+    // Unless told otherwise, the statement is the organisation's and the month's that
+    // file I carries, when all its payers carry the same.
+    const auto single = [&db](const QString& sql) -> QVariant {
+        Query query(db, sql);
+        QVariant value;
+        int count = 0;
+        if (!query.exec())
+            return {};
+        while (query.next()) {
+            value = query.value(0);
+            ++count;
+        }
+        return count == 1 ? value : QVariant();
+    };
+    QVariant organisation = options.organisation;
+    if (!organisation.isValid() || organisation.isNull())
+        organisation = single(u"SELECT DISTINCT DezID FROM SvedPotreb_T1 WHERE DezID IS NOT NULL"_s);
+    QDate period = options.period;
+    if (!period.isValid())
+        period = Format::dateFromVariant(single(u"SELECT DISTINCT Mes FROM SvedPotreb_T1 WHERE Mes IS NOT NULL"_s));
+    if (!organisation.isValid() || organisation.isNull()) {
+        note(u"Организация сводной ведомости не определена по файлу I: укажите ее код (--org)."_s);
+        return false;
+    }
+    if (!period.isValid()) {
+        note(u"Отчетный период сводной ведомости не определен по файлу I: укажите его (--period ММГГГГ)."_s);
+        return false;
+    }
+    Query name(db, u"SELECT DezName FROM Sprav_Dez WHERE DezID = :DezID"_s);
+    name.bind(u":DezID"_s, organisation);
+    QString organisationName;
+    if (name.exec() && name.next())
+        organisationName = name.value(0).toString();
+    // An organisation the book does not know is still named, by its code.
+    if (organisationName.trimmed().isEmpty())
+        organisationName = organisation.toString();
+
+    Report::Template report = Exchange::summaryStatementTemplate();
+    Exchange::fillSummaryStatement(report, summary, organisationName, period);
+    QString error;
+    if (!Report::writePdf(Report::prepare(report), options.pdf, &error)) {
+        note(error);
+        return false;
+    }
+    note(u"Сводная ведомость записана в файл "_s + QFileInfo(options.pdf).absoluteFilePath());
+    return true;
+}
+
+} // namespace
 
 int FilesTool::run(const QStringList& arguments, const QString& workingDir)
 {
@@ -404,6 +495,10 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
             note(summary.error);
             return Failed;
         }
+        // A statement the checks passed is written first: a run that fails prints no figures.
+        if (outcome == Clean && !options.pdf.isEmpty() &&
+            !writeSummaryPdf(db, summary, options, [this](const QString& text) { note(text); }))
+            return Failed;
         for (size_t i = 0; i < summary.files.size(); ++i) {
             const Exchange::FileSummary& file = summary.files[i];
             // File III carries no sums; its two cells stay empty, as on the statement.

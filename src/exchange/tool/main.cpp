@@ -4,17 +4,32 @@
 
 #include "FilesTool.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // A PDF is laid out with the system's fonts, which need a GUI application; the tool
+    // shows no window, so it needs no display either. The other commands stay plain.
+    bool pdf = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "--pdf" || argument.startsWith("--pdf="))
+            pdf = true;
+    }
+    if (pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app =
+        pdf ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     FilesTool tool(out, err);
-    const int code = tool.run(app.arguments().mid(1), QDir::currentPath());
+    const int code = tool.run(QCoreApplication::arguments().mid(1), QDir::currentPath());
     out.flush();
     err.flush();
     return code;

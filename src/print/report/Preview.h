@@ -23,6 +23,7 @@ public:
     TPreview_Form(Report::Prepared report, QWidget* parent = nullptr);
     ~TPreview_Form() override;
 
+    const Report::Prepared& report() const { return m_report; }
     int currentPage() const { return m_page; }
     /// Report pixels to screen pixels; 1.0 is 100 %.
     double zoom() const { return m_zoom; }

@@ -1,0 +1,204 @@
+#include "FakeDialogs.h"
+#include "PdfText.h"
+#include "Preview.h"
+#include "ReportData.h"
+#include "ReportPainter.h"
+#include "ReportPrinter.h"
+#include "SysFolders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace Report;
+
+namespace {
+
+/// A list of `count` numbered payers, 30 px a row, with a page footer: several pages.
+struct ListReport
+{
+    explicit ListReport(int count)
+        : data({u"Name"_s})
+        , report(u"Список плательщиков"_s)
+    {
+        for (int i = 1; i <= count; ++i)
+            data.addRow({u"Плательщик №%1"_s.arg(i)});
+        report.bind(u"Rows"_s, &data);
+        report.addBand(BandKind::ReportTitle, 40);
+        report.addText(u"Title_Memo"_s, {40, 0, 700, 30}, u"Список плательщиков за услуги"_s);
+        report.addBand(BandKind::MasterData, 30).dataSet = u"Rows"_s;
+        report.addText(u"Name_Memo"_s, {40, 0, 400, 28}, u"[LINE#]. [Rows.\"Name\"]"_s).frame = Side::All;
+        report.addBand(BandKind::PageFooter, 20);
+        report.addText(u"Page_Memo"_s, {600, 0, 150, 18}, u"страница: [PAGE#]"_s);
+    }
+
+    TableData data;
+    Template report;
+};
+
+} // namespace
+
+class TestReportOutput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void pdfHoldsEveryPage();
+    void pdfFailureIsReported();
+    void withoutPrinterTheDocumentGoesIntoAFile();
+    void previewTurnsPagesAndZooms();
+    void previewSavesPdf();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestReportOutput::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestReportOutput::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestReportOutput::pdfHoldsEveryPage()
+{
+    ListReport list(70);
+    const Prepared prepared = prepare(list.report);
+    QVERIFY(prepared.pages.size() >= 2);
+    const QString path = m_dir->filePath(u"Список.pdf"_s);
+    QString error;
+    QVERIFY2(writePdf(prepared, path, &error), qPrintable(error));
+    QCOMPARE(pdfPages(path), int(prepared.pages.size()));
+    const QStringList pages = pdfText(path).split(u'\f', Qt::SkipEmptyParts);
+    QCOMPARE(pages.size(), prepared.pages.size());
+    QVERIFY(pages.first().contains(u"Список плательщиков за услуги"_s));
+    QVERIFY(pages.first().contains(u"1. Плательщик №1"_s));
+    QVERIFY(pages.last().contains(u"70. Плательщик №70"_s));
+    for (qsizetype p = 0; p < pages.size(); ++p)
+        QVERIFY2(pages.at(p).contains(u"страница: %1"_s.arg(p + 1)), qPrintable(pages.at(p)));
+}
+
+void TestReportOutput::pdfFailureIsReported()
+{
+    ListReport list(3);
+    const Prepared prepared = prepare(list.report);
+    // A folder that does not exist, and a folder standing where the file should go.
+    for (const QString& path : {m_dir->filePath(u"нет/файл.pdf"_s), m_dir->path()}) {
+        QString error;
+        QVERIFY(!writePdf(prepared, path, &error));
+        QVERIFY2(error.startsWith(u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s), qPrintable(error));
+    }
+    // An existing file is replaced only by a complete document.
+    const QString existing = m_dir->filePath(u"old.pdf"_s);
+    QVERIFY(writePdf(prepared, existing));
+    QCOMPARE(pdfPages(existing), 1);
+}
+
+void TestReportOutput::withoutPrinterTheDocumentGoesIntoAFile()
+{
+    ListReport list(3);
+    const Prepared prepared = prepare(list.report);
+    FakeDialogs dialogs;
+    const PrintOutcome first = printTo(prepared, QPrinterInfo());
+    const PrintOutcome second = printTo(prepared, QPrinterInfo());
+    QCOMPARE(first.kind, PrintOutcome::Kind::SavedPdf);
+    QCOMPARE(second.kind, PrintOutcome::Kind::SavedPdf);
+    // In the program's files folder, named after the document and the time; a second
+    // document of the same second does not replace the first.
+    QCOMPARE(QFileInfo(first.path).absolutePath() + u'/', SysFolders::FilesFolder());
+    QVERIFY2(QFileInfo(first.path).fileName().startsWith(u"Список плательщиков 20"_s), qPrintable(first.path));
+    QVERIFY(first.path != second.path);
+    QCOMPARE(pdfPages(first.path), 1);
+    QVERIFY(pdfText(first.path).contains(u"3. Плательщик №3"_s));
+    tellOutcome(first);
+    QCOMPARE(dialogs.texts(FakeDialogs::Kind::Notice),
+             QStringList{u"Принтер не установлен. Документ сохранен в файл:\r\n"_s + first.path});
+
+    // Characters a file name cannot hold are replaced.
+    QCOMPARE(documentFileName(u"Акт: 1/2"_s, QDateTime(QDate(2026, 12, 9), QTime(8, 5, 3))),
+             u"Акт_ 1_2 2026-12-09 08-05-03.pdf"_s);
+    QVERIFY(QDir(SysFolders::FilesFolder()).removeRecursively());
+}
+
+void TestReportOutput::previewTurnsPagesAndZooms()
+{
+    ListReport list(70);
+    Prepared prepared = prepare(list.report);
+    const int pages = int(prepared.pages.size());
+    TPreview_Form preview(std::move(prepared));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    auto* label = preview.findChild<QLabel*>(u"Page_Label"_s);
+    QCOMPARE(label->text(), u"Страница 1 из %1"_s.arg(pages));
+    QVERIFY(!preview.findChild<QToolButton*>(u"PriorPage_BBtn"_s)->isEnabled());
+
+    // The keys reach the preview whichever control has the focus.
+    preview.findChild<QPushButton*>(u"Close_BBtn"_s)->setFocus();
+    QTest::keyClick(&preview, Qt::Key_PageDown);
+    QCOMPARE(preview.currentPage(), 1);
+    QTest::keyClick(&preview, Qt::Key_End);
+    QCOMPARE(preview.currentPage(), pages - 1);
+    QTest::keyClick(&preview, Qt::Key_PageDown);
+    QCOMPARE(preview.currentPage(), pages - 1);
+    QVERIFY(!preview.findChild<QToolButton*>(u"NextPage_BBtn"_s)->isEnabled());
+    QTest::keyClick(&preview, Qt::Key_PageUp);
+    QCOMPARE(preview.currentPage(), pages - 2);
+    QTest::keyClick(&preview, Qt::Key_Home);
+    QCOMPARE(label->text(), u"Страница 1 из %1"_s.arg(pages));
+
+    auto* zoom = preview.findChild<QLabel*>(u"Zoom_Label"_s);
+    QCOMPARE(zoom->text(), u"100 %"_s);
+    QTest::keyClick(&preview, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(zoom->text(), u"125 %"_s);
+    QTest::keyClick(&preview, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(&preview, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(zoom->text(), u"75 %"_s);
+    auto* view = preview.findChild<QWidget*>(u"Page_View"_s);
+    const int width75 = view->width();
+    preview.findChild<QToolButton*>(u"FitWidth_BBtn"_s)->click();
+    QVERIFY(view->width() != width75);
+    QVERIFY(view->width() <= preview.findChild<QWidget*>(u"Page_SB"_s)->width());
+
+    QTest::keyClick(&preview, Qt::Key_Escape);
+    QVERIFY(!preview.isVisible());
+}
+
+void TestReportOutput::previewSavesPdf()
+{
+    ListReport list(70);
+    Prepared prepared = prepare(list.report);
+    const int pages = int(prepared.pages.size());
+    TPreview_Form preview(std::move(prepared));
+    FakeDialogs dialogs;
+    const QString path = m_dir->filePath(u"список"_s);
+    dialogs.fileNames << path << QString();
+    preview.findChild<QPushButton*>(u"SavePdf_BBtn"_s)->click();
+    // A name without an extension gets ".pdf".
+    QCOMPARE(pdfPages(path + u".pdf"_s), pages);
+    QCOMPARE(dialogs.texts(FakeDialogs::Kind::Notice),
+             QStringList{u"Документ сохранен в файл:\r\n"_s + path + u".pdf"_s});
+    // Cancelling the dialog writes nothing and says nothing.
+    dialogs.clear();
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QTest::keyClick(&preview, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages.first().kind, FakeDialogs::Kind::SaveFile);
+    QCOMPARE(dialogs.messages.first().text, u"Сохранить как PDF"_s);
+}
+
+QTEST_MAIN(TestReportOutput)
+#include "tst_reportoutput.moc"
