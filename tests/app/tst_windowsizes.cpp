@@ -5,6 +5,8 @@
 #include "FakeDialogs.h"
 #include "Main.h"
 #include "OpenFile.h"
+#include "Preview.h"
+#include "ReportEngine.h"
 #include "RecordSet.h"
 #include "RunState.h"
 #include "SaveFile.h"
@@ -97,6 +99,12 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
     if (window == u"export")
         return std::make_unique<TSaveFile_Form>(m_t->db(), m_state, 117,
                                                 u"ГБУ «Жилищник района Арбат»"_s);
+    if (window == u"preview") {
+        Report::Template report(u"Сводная ведомость"_s);
+        report.addBand(Report::BandKind::ReportTitle, 40);
+        report.addText(u"Title_Memo"_s, {40, 0, 600, 30}, u"Сводная ведомость передаваемой информации"_s);
+        return std::make_unique<TPreview_Form>(Report::prepare(report));
+    }
     if (window == u"about")
         return std::make_unique<TAbout_Form>();
     if (window == u"greeting")
@@ -108,7 +116,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "about", "greeting"})
+                             "export", "preview", "about", "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -196,8 +196,9 @@ TPreview_Form::TPreview_Form(Report::Prepared report, QWidget* parent)
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { zoomIn(); });
     shortcut(QKeySequence::ZoomOut, [this] { zoomOut(); });
 
-    // A whole A4 width at 100 % where the screen allows it; the height the screen has.
-    QSize size(int(Report::a4Page().width()) + 2 * Report::PageView::Desk + 48, 900);
+    // A whole A4 width at 100 % where the screen allows it, and a laptop screen's height;
+    // the window maximises for more.
+    QSize size(int(Report::a4Page().width()) + 2 * Report::PageView::Desk + 48, 640);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect room = screen->availableGeometry();
         size = size.boundedTo(QSize(room.width() - 40, room.height() - 60));
