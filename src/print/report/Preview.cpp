@@ -248,7 +248,10 @@ void TPreview_Form::zoomOut()
 void TPreview_Form::fitWidth()
 {
     const double width = m_report.pages.isEmpty() ? Report::a4Page().width() : m_report.pages.at(m_page).size.width();
-    const int room = Page_SB->viewport()->width() - 2 * Report::PageView::Desk - 4;
+    // A whole page at that width is taller than the view, so the vertical scroll bar
+    // takes its share of the width too.
+    const int room = Page_SB->contentsRect().width() - Page_SB->verticalScrollBar()->sizeHint().width() -
+                     2 * Report::PageView::Desk - 2;
     setZoom(room / width);
 }
 
