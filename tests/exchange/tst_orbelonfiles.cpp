@@ -133,6 +133,8 @@ private:
     /// Writes `statement` as files P1.txt, P2.txt, P3.txt into a new folder.
     QStringList writeStatement(const Statement& statement);
     QStringList demoFiles();
+    /// The demo statement with the charges of payer 3 taken out: check 5 finds it.
+    static Statement demoWithoutChargesOfPayer3();
     /// Runs the tool in `workingDir` (the test database's folder when empty) and notes
     /// whether the database changed, in its file or through a commit.
     RunResult run(const QStringList& arguments, const QString& workingDir = {});
@@ -181,6 +183,15 @@ QStringList TestOrbelonFiles::writeStatement(const Statement& statement)
         paths << path;
     }
     return paths;
+}
+
+Statement TestOrbelonFiles::demoWithoutChargesOfPayer3()
+{
+    Statement statement = demoStatement();
+    const QList<int> charges = linesOfPayer(statement, 3, 2);
+    for (qsizetype i = charges.size() - 1; i >= 0; --i)
+        statement[1].removeAt(charges[i] - 1);
+    return statement;
 }
 
 QStringList TestOrbelonFiles::demoFiles()
@@ -343,10 +354,7 @@ void TestOrbelonFiles::convertStampsOrganisationPeriodAndToday()
 
 void TestOrbelonFiles::convertWritesDespiteFindings()
 {
-    Statement statement = demoStatement();
-    const QList<int> charges = linesOfPayer(statement, 3, 2);
-    for (qsizetype i = charges.size() - 1; i >= 0; --i)
-        statement[1].removeAt(charges[i] - 1);
+    const Statement statement = demoWithoutChargesOfPayer3();
     const QString out = m_work->filePath(u"out"_s);
     const RunResult result = run(QStringList{u"convert"_s} + writeStatement(statement) +
                                  QStringList{out, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
@@ -424,10 +432,7 @@ void TestOrbelonFiles::summaryWritesTheStatementAsPdf()
 
 void TestOrbelonFiles::summaryWritesNoPdfAfterFindings()
 {
-    Statement statement = demoStatement();
-    const QList<int> charges = linesOfPayer(statement, 3, 2);
-    for (qsizetype i = charges.size() - 1; i >= 0; --i)
-        statement[1].removeAt(charges[i] - 1);
+    const Statement statement = demoWithoutChargesOfPayer3();
     const QString pdf = m_work->filePath(u"summary.pdf"_s);
     const RunResult result = run(QStringList{u"summary"_s} + writeStatement(statement) + QStringList{u"--pdf"_s, pdf});
     QCOMPARE(result.code, 1);

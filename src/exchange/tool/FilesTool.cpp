@@ -91,6 +91,29 @@ std::optional<QDate> periodMonth(const QString& text)
     }
 }
 
+/// Reads the organisation code and the period where given; false, with `error`
+/// telling which, when one is not a value the files can carry.
+bool readStamp(const QString& org, const QString& period, Options& options, QString& error)
+{
+    if (!org.isEmpty()) {
+        const std::optional<int> code = organisationCode(org);
+        if (!code) {
+            error = u"неверный код организации \""_s + org + u"\": нужно целое число без знака."_s;
+            return false;
+        }
+        options.organisation = *code;
+    }
+    if (!period.isEmpty()) {
+        const std::optional<QDate> month = periodMonth(period);
+        if (!month) {
+            error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
+            return false;
+        }
+        options.period = *month;
+    }
+    return true;
+}
+
 /// Reads the command line; on a fault returns nothing with `error` telling it.
 std::optional<Options> parseArguments(const QStringList& arguments, QString& error)
 {
@@ -167,18 +190,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
             error = u"команде convert нужны код организации (--org) и отчетный период (--period)."_s;
             return std::nullopt;
         }
-        const std::optional<int> code = organisationCode(org);
-        if (!code) {
-            error = u"неверный код организации \""_s + org + u"\": нужно целое число без знака."_s;
+        if (!readStamp(org, period, options, error))
             return std::nullopt;
-        }
-        const std::optional<QDate> month = periodMonth(period);
-        if (!month) {
-            error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
-            return std::nullopt;
-        }
-        options.organisation = *code;
-        options.period = *month;
     } else if (positional.size() != 3) {
         error = u"команде "_s + name + u" нужны три файла: I, II и III."_s;
         return std::nullopt;
@@ -190,22 +203,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
             error = u"--org и --period команды summary задают организацию и период сводной ведомости в PDF (--pdf)."_s;
             return std::nullopt;
         }
-        if (!org.isEmpty()) {
-            const std::optional<int> code = organisationCode(org);
-            if (!code) {
-                error = u"неверный код организации \""_s + org + u"\": нужно целое число без знака."_s;
-                return std::nullopt;
-            }
-            options.organisation = *code;
-        }
-        if (!period.isEmpty()) {
-            const std::optional<QDate> month = periodMonth(period);
-            if (!month) {
-                error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
-                return std::nullopt;
-            }
-            options.period = *month;
-        }
+        if (!readStamp(org, period, options, error))
+            return std::nullopt;
     }
     for (size_t i = 0; i < options.files.size(); ++i)
         options.files[i] = positional.at(qsizetype(i));
