@@ -26,14 +26,17 @@ void TestSummaryPrint::printsOnTheDefaultPrinterWithoutADialog()
 {
     const QString out = qEnvironmentVariable("ORBELON_PRINT_OUT");
     if (out.isEmpty())
-        QSKIP("no CUPS PDF queue was set up (ORBELON_PRINT_OUT is empty): real printing is not tested");
+        QSKIP("no CUPS PDF queue was set up (ORBELON_PRINT_OUT is empty): real printing is not "
+              "tested");
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (printer.isNull())
         QSKIP("CUPS has no default printer: real printing is not tested");
 
     Exchange::StatementSummary summary;
-    summary.files[0] = {u"P1_117_122026.TXT"_s, 50, Decimal::fromUnits(54808321, 2), Decimal::fromUnits(51721091, 2)};
-    summary.files[1] = {u"P2_117_122026.TXT"_s, 550, Decimal::fromUnits(54808321, 2), Decimal::fromUnits(51721091, 2)};
+    summary.files[0] = {u"P1_117_122026.TXT"_s, 50, Decimal::fromUnits(54808321, 2),
+                        Decimal::fromUnits(51721091, 2)};
+    summary.files[1] = {u"P2_117_122026.TXT"_s, 550, Decimal::fromUnits(54808321, 2),
+                        Decimal::fromUnits(51721091, 2)};
     summary.files[2] = {u"P3_117_122026.TXT"_s, 134, {}, {}};
     Report::Template report = Exchange::summaryStatementTemplate();
     Exchange::fillSummaryStatement(report, summary, u"ООО \"Север\""_s, QDate(2026, 12, 1));
@@ -69,9 +72,9 @@ void TestSummaryPrint::printsOnTheDefaultPrinterWithoutADialog()
     // The spooler's conversion keeps the Cyrillic text readable but draws digits and Latin
     // letters as pictures, so the figures are read from the PDF the engine writes itself
     // (the same prepared page), and here only that the page went through whole.
-    for (const QString& expected : QStringList{u"Сводная ведомость передаваемой информации"_s,
-                                               u"сведения о потребителях услуг"_s, u"сведения о начислениях"_s,
-                                               u"Информацию сдал:"_s, u"Информацию принял:"_s})
+    for (const QString& expected : QStringList{
+             u"Сводная ведомость передаваемой информации"_s, u"сведения о потребителях услуг"_s,
+             u"сведения о начислениях"_s, u"Информацию сдал:"_s, u"Информацию принял:"_s})
         QVERIFY2(text.contains(expected), qPrintable(expected + u"\n---\n"_s + text));
 }
 

@@ -36,10 +36,11 @@ Template listTemplate(const TableData& rows, double rowHeight = 20)
     data.dataSet = u"Rows"_s;
     report.addText(u"No_Memo"_s, {40, 0, 40, rowHeight}, u"[LINE#]"_s);
     report.addText(u"Name_Memo"_s, {80, 0, 300, rowHeight}, u"[Rows.\"Name\"]"_s);
-    report.addText(u"Sum_Memo"_s, {380, 0, 120, rowHeight}, u"[Rows.\"SummaFull\"]"_s).format = u"# ##0.00"_s;
-    report.addBand(BandKind::ReportSummary, 30);
-    report.addText(u"Total_Memo"_s, {380, 0, 200, 20}, u"Итого: [SUM([Rows.\"SummaFull\"])]"_s).format =
+    report.addText(u"Sum_Memo"_s, {380, 0, 120, rowHeight}, u"[Rows.\"SummaFull\"]"_s).format =
         u"# ##0.00"_s;
+    report.addBand(BandKind::ReportSummary, 30);
+    report.addText(u"Total_Memo"_s, {380, 0, 200, 20}, u"Итого: [SUM([Rows.\"SummaFull\"])]"_s)
+        .format = u"# ##0.00"_s;
     report.addBand(BandKind::PageFooter, 20);
     report.addText(u"PageNo_Memo"_s, {600, 0, 150, 18}, u"страница: [PAGE#]"_s);
     return report;
@@ -97,20 +98,28 @@ void TestReportEngine::formats_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("comma, 2 decimals") << QVariant(qint64(123450)) << 2 << u"0.00"_s << u"1234,50"_s;
+    QTest::newRow("comma, 2 decimals")
+        << QVariant(qint64(123450)) << 2 << u"0.00"_s << u"1234,50"_s;
     QTest::newRow("thousands") << QVariant(qint64(123450)) << 2 << u"# ##0.00"_s << u"1 234,50"_s;
-    QTest::newRow("check sum") << QVariant(qint64(123456789)) << 2 << u"### ### ##0.00"_s << u"1 234 567,89"_s;
-    QTest::newRow("negative grouped") << QVariant(qint64(-123456789)) << 2 << u"# ##0.00"_s << u"-1 234 567,89"_s;
+    QTest::newRow("check sum") << QVariant(qint64(123456789)) << 2 << u"### ### ##0.00"_s
+                               << u"1 234 567,89"_s;
+    QTest::newRow("negative grouped")
+        << QVariant(qint64(-123456789)) << 2 << u"# ##0.00"_s << u"-1 234 567,89"_s;
     QTest::newRow("below a thousand") << QVariant(qint64(5)) << 2 << u"# ##0.00"_s << u"0,05"_s;
-    QTest::newRow("volume to 2 decimals, half up") << QVariant(qint64(1255)) << 3 << u"0.00"_s << u"1,26"_s;
+    QTest::newRow("volume to 2 decimals, half up")
+        << QVariant(qint64(1255)) << 3 << u"0.00"_s << u"1,26"_s;
     QTest::newRow("whole number") << QVariant(qint64(12)) << 0 << u"# ##0.00"_s << u"12,00"_s;
     QTest::newRow("as stored") << QVariant(qint64(123450)) << 2 << QString() << u"1234,50"_s;
     QTest::newRow("text is not a number") << QVariant(u"нет"_s) << 0 << u"0.00"_s << u"нет"_s;
     QTest::newRow("null") << QVariant() << 2 << u"0.00"_s << QString();
-    QTest::newRow("day month year") << QVariant(u"2026-12-09"_s) << 0 << u"d mmmm yyyy"_s << u"9 декабря 2026"_s;
-    QTest::newRow("month year") << QVariant(QDate(2026, 12, 1)) << 0 << u"mmmm yyyy г."_s << u"Декабрь 2026 г."_s;
-    QTest::newRow("short date") << QVariant(u"2026-03-05"_s) << 0 << u"dd.mm.yyyy"_s << u"05.03.2026"_s;
-    QTest::newRow("date as stored") << QVariant(QDate(2026, 3, 5)) << 0 << QString() << u"05.03.2026"_s;
+    QTest::newRow("day month year")
+        << QVariant(u"2026-12-09"_s) << 0 << u"d mmmm yyyy"_s << u"9 декабря 2026"_s;
+    QTest::newRow("month year") << QVariant(QDate(2026, 12, 1)) << 0 << u"mmmm yyyy г."_s
+                                << u"Декабрь 2026 г."_s;
+    QTest::newRow("short date") << QVariant(u"2026-03-05"_s) << 0 << u"dd.mm.yyyy"_s
+                                << u"05.03.2026"_s;
+    QTest::newRow("date as stored")
+        << QVariant(QDate(2026, 3, 5)) << 0 << QString() << u"05.03.2026"_s;
 }
 
 void TestReportEngine::formats()
@@ -208,7 +217,8 @@ void TestReportEngine::groupsSumTheirRows()
     const Page& page = prepared.pages.first();
     QStringList order;
     for (const PlacedText& text : page.texts) {
-        if (text.name == u"House_Memo"_s || text.name == u"No_Memo"_s || text.name == u"HouseSum_Memo"_s)
+        if (text.name == u"House_Memo"_s || text.name == u"No_Memo"_s ||
+            text.name == u"HouseSum_Memo"_s)
             order.append(text.name.left(2) + text.text().left(1));
     }
     QCOMPARE(order.join(u' '), u"HoД No1 No2 No3 HoИ HoД No4 No5 No6 HoИ HoД No7 HoИ"_s);
@@ -234,12 +244,15 @@ void TestReportEngine::detailLinesRestartPerMaster()
     detail.dataSet = u"Persons"_s;
     detail.masterField = u"T1_ID"_s;
     detail.detailField = u"T1_ID"_s;
-    report.addText(u"Person_Memo"_s, {60, 0, 300, 18}, u"[LINE#]) [Persons.\"Name1\"] ([Payers.\"Name\"])"_s);
+    report.addText(u"Person_Memo"_s, {60, 0, 300, 18},
+                   u"[LINE#]) [Persons.\"Name1\"] ([Payers.\"Name\"])"_s);
 
     const Prepared prepared = prepare(report, options());
-    QCOMPARE(textsOf(prepared, u"Payer_Memo"_s), (QStringList{u"1. Иванов"_s, u"2. Петров"_s, u"3. Сидоров"_s}));
+    QCOMPARE(textsOf(prepared, u"Payer_Memo"_s),
+             (QStringList{u"1. Иванов"_s, u"2. Петров"_s, u"3. Сидоров"_s}));
     QCOMPARE(textsOf(prepared, u"Person_Memo"_s),
-             (QStringList{u"1) Иванова (Иванов)"_s, u"2) Иванов мл. (Иванов)"_s, u"1) Сидорова (Сидоров)"_s}));
+             (QStringList{u"1) Иванова (Иванов)"_s, u"2) Иванов мл. (Иванов)"_s,
+                          u"1) Сидорова (Сидоров)"_s}));
 }
 
 void TestReportEngine::compositeTwoToASheet()
@@ -257,8 +270,10 @@ void TestReportEngine::compositeTwoToASheet()
         report.addBand(BandKind::MasterData, 20).dataSet = u"Charges"_s;
         report.addText(u"Service_Memo"_s, {40, 0, 200, 18}, u"[Charges.\"ServiceName\"]"_s);
         report.addBand(BandKind::ReportSummary, 200);
-        report.addText(u"Total_Memo"_s, {40, 0, 300, 18}, u"Итого: [SUM([Charges.\"SummaService\"])]"_s).format =
-            u"# ##0.00"_s;
+        report
+            .addText(u"Total_Memo"_s, {40, 0, 300, 18},
+                     u"Итого: [SUM([Charges.\"SummaService\"])]"_s)
+            .format = u"# ##0.00"_s;
         return report;
     };
     const Template first = receipt(u"Иванов"_s);
@@ -275,7 +290,8 @@ void TestReportEngine::compositeTwoToASheet()
     QCOMPARE(sheet1.size(), 2);
     QCOMPARE(sheet1.at(0)->text(), u"Иванов"_s);
     QCOMPARE(sheet1.at(1)->text(), u"Петров"_s);
-    QVERIFY(sheet1.at(1)->rect.top() > prepared.pages.at(0).findAll(u"Total_Memo").first()->rect.bottom());
+    QVERIFY(sheet1.at(1)->rect.top() >
+            prepared.pages.at(0).findAll(u"Total_Memo").first()->rect.bottom());
     QCOMPARE(prepared.pages.at(1).find(u"FIO_Memo")->text(), u"Сидоров"_s);
     QCOMPARE(prepared.pages.at(1).find(u"FIO_Memo")->rect.top(), first.margins.top() + 10);
     QCOMPARE(textsOf(prepared, u"Total_Memo"_s), QStringList(3, u"Итого: 1 830,75"_s));
@@ -304,10 +320,12 @@ void TestReportEngine::textsStayInsideTheirItems()
     grows.canGrow = true;
     report.addText(u"Wrap_Memo"_s, {210, 0, 100, 20}, u"[Rows.\"Name\"]"_s);
     // Shrinks on the first row, fits as it is on the second.
-    report.addText(u"Shrink_Memo"_s, {320, 0, 200, 20},
-                   u"Техническое обслуживание газового оборудования"_s)
+    report
+        .addText(u"Shrink_Memo"_s, {320, 0, 200, 20},
+                 u"Техническое обслуживание газового оборудования"_s)
         .fit = Fit::Shrink;
-    TextItem& debt = report.addText(u"Debt_Memo"_s, {530, 0, 230, 20}, u"[Rows.\"SummaService\"]"_s);
+    TextItem& debt =
+        report.addText(u"Debt_Memo"_s, {530, 0, 230, 20}, u"[Rows.\"SummaService\"]"_s);
     debt.format = u"0.00"_s;
     debt.hook = [](const QString& text, const ItemContext&) {
         return text == u"0,00"_s ? u"задолженность отсутствует"_s : text;
@@ -321,8 +339,8 @@ void TestReportEngine::textsStayInsideTheirItems()
             QVERIFY2(measuredWidth(text, line) <= text.rect.width() - 2 * TextPaddingX + 0.05,
                      qPrintable(text.name + u": "_s + line));
         }
-        QVERIFY2(text.lines.size() <= 1 ||
-                     text.lines.size() * text.lineHeight <= text.rect.height() - 2 * TextPaddingY + 0.05,
+        QVERIFY2(text.lines.size() <= 1 || text.lines.size() * text.lineHeight <=
+                                               text.rect.height() - 2 * TextPaddingY + 0.05,
                  qPrintable(text.name));
     }
     const QList<const PlacedText*> grown = page.findAll(u"Grow_Memo");
@@ -337,7 +355,8 @@ void TestReportEngine::textsStayInsideTheirItems()
     QCOMPARE(page.findAll(u"Shrink_Memo").at(0)->lines.size(), 1);
     QVERIFY(page.findAll(u"Shrink_Memo").at(0)->font.pointSize < 10.0);
     QVERIFY(page.findAll(u"Shrink_Memo").at(0)->font.pointSize > MinPointSize);
-    QCOMPARE(textsOf(prepared, u"Debt_Memo"_s), (QStringList{u"задолженность отсутствует"_s, u"12,50"_s}));
+    QCOMPARE(textsOf(prepared, u"Debt_Memo"_s),
+             (QStringList{u"задолженность отсутствует"_s, u"12,50"_s}));
 }
 
 void TestReportEngine::namedObjectsAndUnknownExpressions()
@@ -345,7 +364,9 @@ void TestReportEngine::namedObjectsAndUnknownExpressions()
     Template report(u"Акт"_s);
     report.addBand(BandKind::ReportTitle, 100);
     report.addText(u"Dez_Memo"_s, {40, 0, 600, 20}, {});
-    report.addText(u"Odd_Memo"_s, {40, 20, 600, 20}, u"[Nowhere.\"Field\"] [LINE] дата: [DATE] [открыто"_s)
+    report
+        .addText(u"Odd_Memo"_s, {40, 20, 600, 20},
+                 u"[Nowhere.\"Field\"] [LINE] дата: [DATE] [открыто"_s)
         .format = u"d mmmm yyyy"_s;
     QVERIFY(report.setText(u"dez_memo", u"Организация: ЖЭУ-5"_s));
     QVERIFY(!report.setText(u"Absent_Memo", u"x"_s));

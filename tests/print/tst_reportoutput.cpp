@@ -36,7 +36,8 @@ struct ListReport
         report.addBand(BandKind::ReportTitle, 40);
         report.addText(u"Title_Memo"_s, {40, 0, 700, 30}, u"Список плательщиков за услуги"_s);
         report.addBand(BandKind::MasterData, 30).dataSet = u"Rows"_s;
-        report.addText(u"Name_Memo"_s, {40, 0, 400, 28}, u"[LINE#]. [Rows.\"Name\"]"_s).frame = Side::All;
+        report.addText(u"Name_Memo"_s, {40, 0, 400, 28}, u"[LINE#]. [Rows.\"Name\"]"_s).frame =
+            Side::All;
         report.addBand(BandKind::PageFooter, 20);
         report.addText(u"Page_Memo"_s, {600, 0, 150, 18}, u"страница: [PAGE#]"_s);
     }
@@ -101,7 +102,8 @@ void TestReportOutput::pdfFailureIsReported()
     for (const QString& path : {m_dir->filePath(u"нет/файл.pdf"_s), m_dir->path()}) {
         QString error;
         QVERIFY(!writePdf(prepared, path, &error));
-        QVERIFY2(error.startsWith(u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s), qPrintable(error));
+        QVERIFY2(error.startsWith(u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s),
+                 qPrintable(error));
     }
     // An existing file is replaced only by a complete document.
     const QString existing = m_dir->filePath(u"old.pdf"_s);
@@ -121,7 +123,8 @@ void TestReportOutput::withoutPrinterTheDocumentGoesIntoAFile()
     // In the program's files folder, named after the document and the time; a second
     // document of the same second does not replace the first.
     QCOMPARE(QFileInfo(first.path).absolutePath() + u'/', SysFolders::FilesFolder());
-    QVERIFY2(QFileInfo(first.path).fileName().startsWith(u"Список плательщиков 20"_s), qPrintable(first.path));
+    QVERIFY2(QFileInfo(first.path).fileName().startsWith(u"Список плательщиков 20"_s),
+             qPrintable(first.path));
     QVERIFY(first.path != second.path);
     QCOMPARE(pdfPages(first.path), 1);
     QVERIFY(pdfText(first.path).contains(u"3. Плательщик №3"_s));

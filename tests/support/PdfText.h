@@ -10,7 +10,8 @@ inline QString pdfText(const QString& path)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
         return {};
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
@@ -20,7 +21,8 @@ inline int pdfPages(const QString& path)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdfinfo"), {path});
-    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
         return -1;
     for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n')) {
         if (line.startsWith(QStringLiteral("Pages:")))

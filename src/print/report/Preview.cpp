@@ -57,7 +57,8 @@ protected:
         if (!m_page)
             return;
         QPainter painter(this);
-        const QRectF sheet(Desk, Desk, m_page->size.width() * m_zoom, m_page->size.height() * m_zoom);
+        const QRectF sheet(Desk, Desk, m_page->size.width() * m_zoom,
+                           m_page->size.height() * m_zoom);
         painter.fillRect(sheet.translated(3, 3), QColor(0x50, 0x50, 0x50));
         painter.fillRect(sheet, Qt::white);
         painter.translate(sheet.topLeft());
@@ -76,7 +77,8 @@ namespace {
 
 constexpr std::array<double, 9> ZoomSteps = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 
-QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon, const QString& hint)
+QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon,
+                        const QString& hint)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -87,7 +89,8 @@ QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixma
     return button;
 }
 
-QToolButton* textToolButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
+QToolButton* textToolButton(QWidget* parent, const char* name, const QString& text,
+                            const QString& hint)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -121,21 +124,27 @@ TPreview_Form::TPreview_Form(Report::Prepared report, QWidget* parent)
     ZoomIn_BBtn = textToolButton(this, "ZoomIn_BBtn", u"+"_s, u"Увеличить (Ctrl++)"_s);
     FitWidth_BBtn = textToolButton(this, "FitWidth_BBtn", u"По ширине"_s, u"По ширине страницы"_s);
     FitWidth_BBtn->setFont(font());
-    FirstPage_BBtn = toolButton(this, "FirstPage_BBtn", QStyle::SP_MediaSkipBackward, u"Первая страница (Home)"_s);
+    FirstPage_BBtn = toolButton(this, "FirstPage_BBtn", QStyle::SP_MediaSkipBackward,
+                                u"Первая страница (Home)"_s);
     PriorPage_BBtn = toolButton(this, "PriorPage_BBtn", QStyle::SP_MediaSeekBackward,
                                 u"Предыдущая страница (PgUp)"_s);
     Page_Label = new QLabel(this);
     Page_Label->setObjectName(u"Page_Label"_s);
     Page_Label->setAlignment(Qt::AlignCenter);
-    NextPage_BBtn = toolButton(this, "NextPage_BBtn", QStyle::SP_MediaSeekForward, u"Следующая страница (PgDn)"_s);
-    LastPage_BBtn = toolButton(this, "LastPage_BBtn", QStyle::SP_MediaSkipForward, u"Последняя страница (End)"_s);
-    Print_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView), u" Печать"_s, this);
+    NextPage_BBtn = toolButton(this, "NextPage_BBtn", QStyle::SP_MediaSeekForward,
+                               u"Следующая страница (PgDn)"_s);
+    LastPage_BBtn = toolButton(this, "LastPage_BBtn", QStyle::SP_MediaSkipForward,
+                               u"Последняя страница (End)"_s);
+    Print_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                 u" Печать"_s, this);
     Print_BBtn->setObjectName(u"Print_BBtn"_s);
     Print_BBtn->setToolTip(u"Печать на принтере по умолчанию (Ctrl+P)"_s);
-    SavePdf_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), u" Сохранить в PDF"_s, this);
+    SavePdf_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                   u" Сохранить в PDF"_s, this);
     SavePdf_BBtn->setObjectName(u"SavePdf_BBtn"_s);
     SavePdf_BBtn->setToolTip(u"Сохранить документ в файл PDF (Ctrl+S)"_s);
-    Close_BBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), u" Закрыть"_s, this);
+    Close_BBtn =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), u" Закрыть"_s, this);
     Close_BBtn->setObjectName(u"Close_BBtn"_s);
     Close_BBtn->setToolTip(u"Закрыть (Esc)"_s);
     for (QPushButton* button : {Print_BBtn, SavePdf_BBtn, Close_BBtn})
@@ -175,7 +184,8 @@ TPreview_Form::TPreview_Form(Report::Prepared report, QWidget* parent)
     connect(FirstPage_BBtn, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(PriorPage_BBtn, &QToolButton::clicked, this, [this] { showPage(m_page - 1); });
     connect(NextPage_BBtn, &QToolButton::clicked, this, [this] { showPage(m_page + 1); });
-    connect(LastPage_BBtn, &QToolButton::clicked, this, [this] { showPage(int(m_report.pages.size()) - 1); });
+    connect(LastPage_BBtn, &QToolButton::clicked, this,
+            [this] { showPage(int(m_report.pages.size()) - 1); });
     connect(Print_BBtn, &QPushButton::clicked, this, &TPreview_Form::Print_BBtnClick);
     connect(SavePdf_BBtn, &QPushButton::clicked, this, &TPreview_Form::SavePdf_BBtnClick);
     connect(Close_BBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -247,11 +257,13 @@ void TPreview_Form::zoomOut()
 
 void TPreview_Form::fitWidth()
 {
-    const double width = m_report.pages.isEmpty() ? Report::a4Page().width() : m_report.pages.at(m_page).size.width();
+    const double width = m_report.pages.isEmpty() ? Report::a4Page().width()
+                                                  : m_report.pages.at(m_page).size.width();
     // A whole page at that width is taller than the view, so the vertical scroll bar
     // takes its share of the width too.
-    const int room = Page_SB->contentsRect().width() - Page_SB->verticalScrollBar()->sizeHint().width() -
-                     2 * Report::PageView::Desk - 2;
+    const int room = Page_SB->contentsRect().width() -
+                     Page_SB->verticalScrollBar()->sizeHint().width() - 2 * Report::PageView::Desk -
+                     2;
     setZoom(room / width);
 }
 
@@ -288,7 +300,8 @@ void TPreview_Form::SavePdf_BBtnClick()
         return;
     QString proposed;
     try {
-        proposed = SysFolders::FilesFolder() + Report::documentFileName(m_report.title, QDateTime::currentDateTime());
+        proposed = SysFolders::FilesFolder() +
+                   Report::documentFileName(m_report.title, QDateTime::currentDateTime());
     } catch (const SysFolders::FolderError&) {
         proposed = Report::documentFileName(m_report.title, QDateTime::currentDateTime());
     }

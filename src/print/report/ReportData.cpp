@@ -52,8 +52,7 @@ int TableData::scale(int field) const
 
 RecordSetData::RecordSetData(const RecordSet& rows)
     : m_rows(rows)
-{
-}
+{}
 
 void RecordSetData::setScale(QStringView field, int scale)
 {

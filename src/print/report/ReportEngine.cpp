@@ -84,8 +84,7 @@ class Measure
 public:
     explicit Measure(const Font& font, double pointSize)
         : m_metrics(qtFont(font, pointSize), device())
-    {
-    }
+    {}
 
     double width(const QString& text) const { return m_metrics.horizontalAdvance(text) * ToReport; }
     double lineHeight() const { return m_metrics.height() * ToReport; }
@@ -175,7 +174,8 @@ Laid layText(const QString& text, const TextItem& item)
         laid.lines = wrapLines(text, measure, width);
         laid.height = laid.lines.size() * laid.lineHeight + 2 * TextPaddingY;
         // One line always shows, however low the item: it is the template's choice.
-        const bool fits = laid.lines.size() <= 1 || laid.lines.size() * laid.lineHeight <= room + Epsilon;
+        const bool fits =
+            laid.lines.size() <= 1 || laid.lines.size() * laid.lineHeight <= room + Epsilon;
         if (fits || item.canGrow || pointSize <= MinPointSize)
             return laid;
     }
@@ -216,7 +216,8 @@ struct Context
 
 const QRegularExpression& fieldPattern()
 {
-    static const QRegularExpression pattern(uR"re(^\s*([^\s."\[\]]+)\s*\.\s*"?([^"\[\]]+?)"?\s*$)re"_s);
+    static const QRegularExpression pattern(
+        uR"re(^\s*([^\s."\[\]]+)\s*\.\s*"?([^"\[\]]+?)"?\s*$)re"_s);
     return pattern;
 }
 
@@ -267,7 +268,8 @@ Value sumOf(const FieldRef& ref, const Context& context)
 }
 
 /// Evaluates the inside of one pair of brackets; nothing when it is not an expression.
-std::optional<QString> evaluate(const QString& expression, const TextItem& item, const Context& context)
+std::optional<QString> evaluate(const QString& expression, const TextItem& item,
+                                const Context& context)
 {
     const QString upper = expression.trimmed().toUpper();
     if (upper == u"LINE#"_s)
@@ -275,7 +277,8 @@ std::optional<QString> evaluate(const QString& expression, const TextItem& item,
     if (upper == u"PAGE#"_s)
         return QString::number(context.page);
     if (upper == u"DATE"_s) {
-        const QString format = formatKind(item.format) == FormatKind::Date ? item.format : u"dd.mm.yyyy"_s;
+        const QString format =
+            formatKind(item.format) == FormatKind::Date ? item.format : u"dd.mm.yyyy"_s;
         return formatDate(context.today, format);
     }
     if (const QRegularExpressionMatch sum = sumPattern().match(expression); sum.hasMatch()) {
@@ -351,7 +354,8 @@ LaidBand layBand(const Band& band, const Context& context)
     for (const TextItem& item : band.texts) {
         QString text = compose(item.text, item, context);
         if (item.hook)
-            text = item.hook(text, ItemContext{context.bandData, context.rows.value(context.bandData, -1)});
+            text = item.hook(
+                text, ItemContext{context.bandData, context.rows.value(context.bandData, -1)});
         Laid text_laid = layText(text, item);
         if (item.canGrow)
             growth = qMax(growth, text_laid.height - item.rect.height());
@@ -396,8 +400,7 @@ class Job
 public:
     explicit Job(const PrepareOptions& options)
         : m_options(options)
-    {
-    }
+    {}
 
     void run(const Template& report)
     {
@@ -466,7 +469,8 @@ private:
         for (const Band& band : report.bands) {
             if (band.kind != BandKind::PageFooter)
                 continue;
-            return band.top ? *band.top : report.pageSize.height() - report.margins.bottom() - band.height;
+            return band.top ? *band.top
+                            : report.pageSize.height() - report.margins.bottom() - band.height;
         }
         return report.pageSize.height() - report.margins.bottom();
     }
@@ -609,10 +613,12 @@ private:
             return;
         const int masterField = masterData->fieldIndex(detail.masterField);
         const int detailField = data->fieldIndex(detail.detailField);
-        const QString key = masterField >= 0 ? masterData->value(masterRow, masterField).toString() : QString();
+        const QString key =
+            masterField >= 0 ? masterData->value(masterRow, masterField).toString() : QString();
         int line = 0;
         for (int row = 0; row < data->rowCount(); ++row) {
-            if (masterField >= 0 && detailField >= 0 && data->value(row, detailField).toString() != key)
+            if (masterField >= 0 && detailField >= 0 &&
+                data->value(row, detailField).toString() != key)
                 continue;
             Context context = baseContext();
             context.rows.insert(masterData, masterRow);

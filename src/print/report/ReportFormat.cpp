@@ -113,11 +113,13 @@ QString formatDate(const QDate& date, const QString& format)
         while (i + run < format.size() && format.at(i + run) == ch)
             ++run;
         if (ch == u'd') {
-            out += run >= 2 ? u"%1"_s.arg(date.day(), 2, 10, QChar(u'0')) : QString::number(date.day());
+            out += run >= 2 ? u"%1"_s.arg(date.day(), 2, 10, QChar(u'0'))
+                            : QString::number(date.day());
             dayWritten = true;
         } else if (ch == u'm') {
             if (run >= 4)
-                out += dayWritten ? Format::monthNameGenitive(date.month()) : Format::monthName(date.month());
+                out += dayWritten ? Format::monthNameGenitive(date.month())
+                                  : Format::monthName(date.month());
             else if (run == 3)
                 out += Format::monthName(date.month()).left(3);
             else if (run == 2)

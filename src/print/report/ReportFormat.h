@@ -15,7 +15,12 @@
 /// dates as "dd.mm.yyyy".
 namespace Report {
 
-enum class FormatKind { None, Number, Date };
+enum class FormatKind
+{
+    None,
+    Number,
+    Date
+};
 FormatKind formatKind(const QString& format);
 
 /// A value in a format. `scale` > 0 says the value is integer units with that many

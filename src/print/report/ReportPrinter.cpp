@@ -31,10 +31,12 @@ PrintOutcome saveInFilesFolder(const Prepared& report)
     try {
         folder = SysFolders::FilesFolder();
     } catch (const SysFolders::FolderError& error) {
-        return failed({}, u"Принтер не установлен, а документ негде сохранить: "_s + error.message());
+        return failed({},
+                      u"Принтер не установлен, а документ негде сохранить: "_s + error.message());
     }
     if (!QDir().mkpath(folder))
-        return failed({}, u"Принтер не установлен, а папку для документа создать не удалось:\r\n"_s + folder);
+        return failed(
+            {}, u"Принтер не установлен, а папку для документа создать не удалось:\r\n"_s + folder);
     const QDateTime now = QDateTime::currentDateTime();
     QString path = folder + documentFileName(report.title, now);
     // Two documents in one second keep both.
@@ -107,7 +109,8 @@ void tellOutcome(const PrintOutcome& outcome)
     case PrintOutcome::Kind::Printed:
         return;
     case PrintOutcome::Kind::SavedPdf:
-        Dialogs::current().notice(u"Принтер не установлен. Документ сохранен в файл:\r\n"_s + outcome.path);
+        Dialogs::current().notice(u"Принтер не установлен. Документ сохранен в файл:\r\n"_s +
+                                  outcome.path);
         return;
     case PrintOutcome::Kind::Failed:
         Dialogs::current().error(outcome.message);

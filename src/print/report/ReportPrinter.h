@@ -10,7 +10,8 @@ namespace Report {
 
 struct PrintOutcome
 {
-    enum class Kind {
+    enum class Kind
+    {
         Printed,  ///< sent to the printer
         SavedPdf, ///< no printer installed: written into a PDF file
         Failed,

@@ -9,8 +9,7 @@ QSizeF a4Page()
 
 Template::Template(const QString& name)
     : m_name(name)
-{
-}
+{}
 
 Band& Template::addBand(BandKind kind, double height)
 {
@@ -46,7 +45,8 @@ TextItem* Template::findText(QStringView name)
 {
     for (Band& band : bands) {
         for (TextItem& item : band.texts) {
-            if (!item.name.isEmpty() && QStringView(item.name).compare(name, Qt::CaseInsensitive) == 0)
+            if (!item.name.isEmpty() &&
+                QStringView(item.name).compare(name, Qt::CaseInsensitive) == 0)
                 return &item;
         }
     }

@@ -2,8 +2,8 @@
 
 #include <QFlags>
 #include <QHash>
-#include <QList>
 #include <QLineF>
+#include <QList>
 #include <QMarginsF>
 #include <QRectF>
 #include <QSizeF>
@@ -35,7 +35,8 @@ struct Font
 };
 
 /// What a text that does not fit its item does.
-enum class Fit {
+enum class Fit
+{
     /// Breaks between words onto further lines; when the lines are still too tall the
     /// item grows (canGrow) or the font shrinks until they fit.
     Wrap,
@@ -43,7 +44,15 @@ enum class Fit {
     Shrink,
 };
 
-enum class Side { None = 0, Left = 1, Top = 2, Right = 4, Bottom = 8, All = 15 };
+enum class Side
+{
+    None = 0,
+    Left = 1,
+    Top = 2,
+    Right = 4,
+    Bottom = 8,
+    All = 15
+};
 Q_DECLARE_FLAGS(Frame, Side)
 
 /// The values an item's hook sees: the composed text and the row it was composed from.
@@ -86,7 +95,8 @@ struct LineItem
     double width = 1;
 };
 
-enum class BandKind {
+enum class BandKind
+{
     ReportTitle,   ///< once, at the top of the first page
     PageHeader,    ///< at the top of every page
     ColumnHeader,  ///< under the page header of every page that carries data rows
@@ -136,7 +146,8 @@ public:
     Band& addBand(BandKind kind, double height);
     /// A text item of the last band added.
     TextItem& addText(const QString& name, const QRectF& rect, const QString& text,
-                      const Font& font = {}, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
+                      const Font& font = {},
+                      Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
     LineItem& addLine(const QLineF& line, double width = 1);
 
     /// A text object by name, without regard to case; null when there is none.
