@@ -46,6 +46,32 @@ Template listTemplate(const TableData& rows, double rowHeight = 20)
     return report;
 }
 
+/// A group on the house between the column header and the rows, with its footer after
+/// them summing the rows' SummaFull.
+void addHouseGroup(Template& report)
+{
+    Band header;
+    header.kind = BandKind::GroupHeader;
+    header.height = 20;
+    header.groupExpression = u"[Rows.\"House\"]"_s;
+    TextItem houseText;
+    houseText.name = u"House_Memo"_s;
+    houseText.rect = {40, 0, 300, 18};
+    houseText.text = u"[Rows.\"House\"]"_s;
+    header.texts.append(houseText);
+    Band footer;
+    footer.kind = BandKind::GroupFooter;
+    footer.height = 20;
+    TextItem sumText;
+    sumText.name = u"HouseSum_Memo"_s;
+    sumText.rect = {40, 0, 400, 18};
+    sumText.text = u"Итого по дому: [SUM([Rows.\"SummaFull\"])] ([Rows.\"House\"])"_s;
+    sumText.format = u"# ##0.00"_s;
+    footer.texts.append(sumText);
+    report.bands.insert(3, header);
+    report.bands.insert(5, footer);
+}
+
 TableData rows(int count)
 {
     TableData data({u"Name"_s, u"SummaFull"_s, u"House"_s});
@@ -87,6 +113,11 @@ private Q_SLOTS:
     void groupsSumTheirRows();
     void detailLinesRestartPerMaster();
     void compositeTwoToASheet();
+    void compositeFootersBelongToTheirSheets_data();
+    void compositeFootersBelongToTheirSheets();
+    void groupFooterSumsItsDetailRows();
+    void groupHeaderStaysWithItsFirstRow();
+    void lineEndsAndNarrowItems();
     void textsStayInsideTheirItems();
     void namedObjectsAndUnknownExpressions();
 };
@@ -184,27 +215,7 @@ void TestReportEngine::groupsSumTheirRows()
 {
     const TableData data = rows(7); // houses 1, 1, 1, 2, 2, 2, 3
     Template report = listTemplate(data);
-    // A group on the house between the column header and the rows, its footer after them.
-    Band header;
-    header.kind = BandKind::GroupHeader;
-    header.height = 20;
-    header.groupExpression = u"[Rows.\"House\"]"_s;
-    TextItem houseText;
-    houseText.name = u"House_Memo"_s;
-    houseText.rect = {40, 0, 300, 18};
-    houseText.text = u"[Rows.\"House\"]"_s;
-    header.texts.append(houseText);
-    Band footer;
-    footer.kind = BandKind::GroupFooter;
-    footer.height = 20;
-    TextItem sumText;
-    sumText.name = u"HouseSum_Memo"_s;
-    sumText.rect = {40, 0, 400, 18};
-    sumText.text = u"Итого по дому: [SUM([Rows.\"SummaFull\"])] ([Rows.\"House\"])"_s;
-    sumText.format = u"# ##0.00"_s;
-    footer.texts.append(sumText);
-    report.bands.insert(3, header);
-    report.bands.insert(5, footer);
+    addHouseGroup(report);
 
     const Prepared prepared = prepare(report, options());
     QCOMPARE(textsOf(prepared, u"House_Memo"_s), (QStringList{u"Дом 1"_s, u"Дом 2"_s, u"Дом 3"_s}));
@@ -303,6 +314,125 @@ void TestReportEngine::compositeTwoToASheet()
     composite.add(&first);
     composite.add(&own);
     QCOMPARE(composite.prepare(options()).pages.size(), 2);
+}
+
+void TestReportEngine::compositeFootersBelongToTheirSheets_data()
+{
+    // Templates A and B have page footers, C has none; each page reads as the titles on
+    // it, then "|" and its footer.
+    QTest::addColumn<bool>("bContinues");
+    QTest::addColumn<bool>("cContinues");
+    QTest::addColumn<QStringList>("pages");
+    QTest::newRow("a sheet each") << false << false
+                                  << QStringList{u"A|A-footer"_s, u"B|B-footer"_s, u"C|"_s};
+    QTest::newRow("B below A") << true << false << QStringList{u"A B|A-footer"_s, u"C|"_s};
+    QTest::newRow("C below B") << false << true << QStringList{u"A|A-footer"_s, u"B C|B-footer"_s};
+    QTest::newRow("all on one") << true << true << QStringList{u"A B C|A-footer"_s};
+}
+
+void TestReportEngine::compositeFootersBelongToTheirSheets()
+{
+    QFETCH(bool, bContinues);
+    QFETCH(bool, cContinues);
+    QFETCH(QStringList, pages);
+    const auto make = [](const QString& name, bool continues, bool footer) {
+        Template report(name);
+        report.continuesPreviousPage = continues;
+        report.addBand(BandKind::ReportTitle, 100);
+        report.addText(u"Title_Memo"_s, {40, 0, 300, 20}, name);
+        if (footer) {
+            report.addBand(BandKind::PageFooter, 20);
+            report.addText(u"Footer_Memo"_s, {40, 0, 300, 18}, name + u"-footer"_s);
+        }
+        return report;
+    };
+    const Template a = make(u"A"_s, false, true);
+    const Template b = make(u"B"_s, bContinues, true);
+    const Template c = make(u"C"_s, cContinues, false);
+    CompositeReport composite;
+    composite.add(&a);
+    composite.add(&b);
+    composite.add(&c);
+    QStringList actual;
+    for (const Page& page : composite.prepare(options()).pages) {
+        QStringList titles;
+        for (const PlacedText* title : page.findAll(u"Title_Memo"))
+            titles << title->text();
+        QStringList footers;
+        for (const PlacedText* footer : page.findAll(u"Footer_Memo"))
+            footers << footer->text();
+        actual << titles.join(u' ') + u'|' + footers.join(u' ');
+    }
+    QCOMPARE(actual, pages);
+}
+
+void TestReportEngine::groupFooterSumsItsDetailRows()
+{
+    TableData payers({u"T1_ID"_s, u"House"_s});
+    payers.addRow({1, u"a"_s});
+    payers.addRow({2, u"a"_s});
+    payers.addRow({3, u"b"_s});
+    TableData charges({u"T1_ID"_s, u"SummaService"_s});
+    for (const auto& [payer, sum] : {std::pair{1, 1000}, {1, 2000}, {2, 500}, {3, 700}, {3, 800}})
+        charges.addRow({payer, qint64(sum)});
+    Template report(u"Акт"_s);
+    report.bind(u"Payers"_s, &payers);
+    report.bind(u"Charges"_s, &charges);
+    report.addBand(BandKind::GroupHeader, 20).groupExpression = u"[Payers.\"House\"]"_s;
+    report.addBand(BandKind::MasterData, 20).dataSet = u"Payers"_s;
+    Band& detail = report.addBand(BandKind::DetailData, 20);
+    detail.dataSet = u"Charges"_s;
+    detail.masterField = u"T1_ID"_s;
+    detail.detailField = u"T1_ID"_s;
+    report.addBand(BandKind::GroupFooter, 20);
+    report.addText(u"HouseSum_Memo"_s, {40, 0, 300, 18}, u"[SUM([Charges.\"SummaService\"])]"_s);
+    report.addBand(BandKind::ReportSummary, 20);
+    report.addText(u"Total_Memo"_s, {40, 0, 300, 18}, u"[SUM([Charges.\"SummaService\"])]"_s);
+    const Prepared prepared = prepare(report, options());
+    QCOMPARE(textsOf(prepared, u"HouseSum_Memo"_s), (QStringList{u"35,00"_s, u"15,00"_s}));
+    QCOMPARE(textsOf(prepared, u"Total_Memo"_s), QStringList{u"50,00"_s});
+}
+
+void TestReportEngine::groupHeaderStaysWithItsFirstRow()
+{
+    const TableData data = rows(200);
+    Template report = listTemplate(data);
+    addHouseGroup(report);
+    const Prepared prepared = prepare(report, options());
+    QVERIFY(prepared.pages.size() >= 4);
+    for (const Page& page : prepared.pages) {
+        // The last text above the footer is a row's or a group footer's, never a header's.
+        QString last;
+        for (const PlacedText& text : page.texts) {
+            if (text.band != BandKind::PageFooter)
+                last = text.name;
+        }
+        QVERIFY2(last != u"House_Memo"_s && last != u"ColName_Memo"_s, qPrintable(last));
+    }
+}
+
+void TestReportEngine::lineEndsAndNarrowItems()
+{
+    Template report(u"Строки"_s);
+    report.addBand(BandKind::ReportTitle, 200);
+    report.addText(u"CrLf_Memo"_s, {40, 0, 300, 40}, u"Строка один\r\nдва"_s);
+    report.addText(u"Trailing_Memo"_s, {40, 50, 300, 18}, u"Итого\n"_s);
+    report.addText(u"Narrow_Memo"_s, {400, 0, 12, 18}, u"Задолженность отсутствует"_s);
+    report.addText(u"Next_Memo"_s, {40, 70, 300, 18}, u"дальше"_s);
+    report.addBand(BandKind::ReportSummary, 20);
+    report.addText(u"After_Memo"_s, {40, 0, 300, 18}, u"после"_s);
+    const Prepared prepared = prepare(report, options());
+    const Page& page = prepared.pages.first();
+    QCOMPARE(page.find(u"CrLf_Memo")->lines, (QStringList{u"Строка один"_s, u"два"_s}));
+    QCOMPARE(page.find(u"Trailing_Memo")->lines, QStringList{u"Итого"_s});
+    QCOMPARE(page.find(u"Trailing_Memo")->font.pointSize, 10.0);
+    // Even at the smallest size the narrow text needs many lines: the item and its band
+    // grow to hold them all, and the next band moves down.
+    const PlacedText* narrow = page.find(u"Narrow_Memo");
+    QCOMPARE(narrow->lines.join(QString()), u"Задолженностьотсутствует"_s);
+    QVERIFY(narrow->lines.size() * narrow->lineHeight <=
+            narrow->rect.height() - 2 * TextPaddingY + 0.01);
+    QVERIFY(page.find(u"After_Memo")->rect.top() >= narrow->rect.bottom() - 0.01);
 }
 
 void TestReportEngine::textsStayInsideTheirItems()

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cmath>
 
@@ -146,8 +147,20 @@ struct Laid
     double height = 0; ///< what the lines need, padding included
 };
 
-Laid layText(const QString& text, const TextItem& item)
+/// The text as lines are made of it: CR LF and lone CR end a line as LF does, and line
+/// ends after the last text take no room.
+QString normalisedText(const QString& text)
 {
+    QString out = text;
+    out.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    while (out.endsWith(u'\n'))
+        out.chop(1);
+    return out;
+}
+
+Laid layText(const QString& composed, const TextItem& item)
+{
+    const QString text = normalisedText(composed);
     const double width = qMax(0.0, item.rect.width() - 2 * TextPaddingX);
     const double room = qMax(0.0, item.rect.height() - 2 * TextPaddingY);
     Laid laid;
@@ -176,6 +189,8 @@ Laid layText(const QString& text, const TextItem& item)
         // One line always shows, however low the item: it is the template's choice.
         const bool fits =
             laid.lines.size() <= 1 || laid.lines.size() * laid.lineHeight <= room + Epsilon;
+        // At the smallest size what does not fit makes the item taller (see layBand):
+        // text is never lost off the item's edge.
         if (fits || item.canGrow || pointSize <= MinPointSize)
             return laid;
     }
@@ -243,19 +258,42 @@ Value sumOf(const FieldRef& ref, const Context& context)
 {
     int first = 0;
     int last = ref.data->rowCount();
+    // A group's sum of a detail field takes the detail rows of the group's master rows.
+    QSet<QString> masterKeys;
+    int linkField = -1;
     if (context.scope.data == ref.data) {
         first = context.scope.first;
         last = context.scope.last;
+    } else if (context.scope.data) {
+        for (const Band& band : context.report->bands) {
+            if (band.kind != BandKind::DetailData ||
+                context.report->dataSet(band.dataSet) != ref.data)
+                continue;
+            const int masterField = context.scope.data->fieldIndex(band.masterField);
+            linkField = ref.data->fieldIndex(band.detailField);
+            if (masterField < 0 || linkField < 0) {
+                linkField = -1;
+                break;
+            }
+            for (int row = context.scope.first; row < context.scope.last; ++row)
+                masterKeys.insert(context.scope.data->value(row, masterField).toString());
+            break;
+        }
     }
     const int scale = ref.data->scale(ref.field);
     qint64 whole = 0;
     double fraction = 0;
     bool inexact = false;
     for (int row = first; row < last; ++row) {
+        if (linkField >= 0 && !masterKeys.contains(ref.data->value(row, linkField).toString()))
+            continue;
         const QVariant value = ref.data->value(row, ref.field);
         if (value.isNull())
             continue;
-        if (value.typeId() == QMetaType::Double) {
+        if (value.typeId() == QMetaType::Double && scale > 0) {
+            // A computed column of an exact field: its value is still units.
+            whole += qRound64(value.toDouble());
+        } else if (value.typeId() == QMetaType::Double) {
             inexact = true;
             fraction += value.toDouble();
         } else {
@@ -357,7 +395,10 @@ LaidBand layBand(const Band& band, const Context& context)
             text = item.hook(
                 text, ItemContext{context.bandData, context.rows.value(context.bandData, -1)});
         Laid text_laid = layText(text, item);
-        if (item.canGrow)
+        // A text that grows, and one that even at the smallest size needs more lines
+        // than the item holds, make the band taller.
+        if (item.canGrow ||
+            (text_laid.lines.size() > 1 && text_laid.height > item.rect.height() + Epsilon))
             growth = qMax(growth, text_laid.height - item.rect.height());
         items.append({&item, text_laid});
     }
@@ -367,7 +408,7 @@ LaidBand layBand(const Band& band, const Context& context)
         QRectF rect = item.rect;
         if (rect.bottom() >= band.height - 0.5)
             rect.setHeight(rect.height() + growth);
-        if (item.canGrow)
+        if (item.canGrow || entry.text.lines.size() > 1)
             rect.setHeight(qMax(rect.height(), entry.text.height));
         PlacedText placed;
         placed.name = item.name;
@@ -404,19 +445,16 @@ public:
 
     void run(const Template& report)
     {
+        // The sheet before is finished with its own footer, unless this one goes on it;
+        // a sheet keeps the footer and the foot of the template that began it.
+        if (m_page && !report.continuesPreviousPage)
+            closePage();
         m_report = &report;
         m_pageHeader = find(BandKind::PageHeader);
         m_columnHeader = find(BandKind::ColumnHeader);
-        m_pageFooter = find(BandKind::PageFooter);
         m_inData = false;
-
-        if (!m_page || !report.continuesPreviousPage) {
-            if (m_page)
-                closePage();
+        if (!m_page)
             openPage();
-        } else {
-            m_limit = limitOf(report);
-        }
 
         Context context = baseContext();
         for (const Band& band : report.bands) {
@@ -479,6 +517,8 @@ private:
     {
         m_out.pages.append(Page{m_report->pageSize, {}, {}});
         m_page = &m_out.pages.last();
+        m_sheetReport = m_report;
+        m_sheetFooter = find(BandKind::PageFooter);
         m_y = m_report->margins.top();
         m_limit = limitOf(*m_report);
         m_pageHasBody = false;
@@ -491,10 +531,11 @@ private:
 
     void closePage()
     {
-        if (m_pageFooter) {
+        if (m_sheetFooter) {
             Context context = baseContext();
-            const LaidBand footer = layBand(*m_pageFooter, context);
-            m_y = m_pageFooter->top ? *m_pageFooter->top : m_limit;
+            context.report = m_sheetReport;
+            const LaidBand footer = layBand(*m_sheetFooter, context);
+            m_y = m_sheetFooter->top ? *m_sheetFooter->top : m_limit;
             put(footer);
         }
         m_page = nullptr;
@@ -511,6 +552,16 @@ private:
             m_page->lines.append(line);
         }
         m_y += band.height;
+    }
+
+    /// Starts a new page when bands of this height, placed together, would not fit
+    /// below what the page holds.
+    void keepTogether(double height)
+    {
+        if (m_y + height > m_limit + Epsilon && m_pageHasBody) {
+            closePage();
+            openPage();
+        }
     }
 
     /// Places a band below what the page holds, on a new page when it does not fit;
@@ -561,6 +612,10 @@ private:
         if (m_columnHeader) {
             context.bandData = data;
             context.rows.insert(data, 0);
+            context.line = 1;
+            // The heading stays with the first row.
+            keepTogether(layBand(*m_columnHeader, context).height +
+                         layBand(*master, context).height);
             place(*m_columnHeader, context);
         }
         // From here on every new page repeats the column header.
@@ -594,11 +649,18 @@ private:
             }
             if (row > 0 && changed < levels)
                 closeGroups(changed, row);
+            rowContext.line = row + 1;
+            // A group's headers stay with its first row: none is left alone at a foot.
+            if (changed < levels) {
+                double height = layBand(*master, rowContext).height;
+                for (qsizetype level = changed; level < levels; ++level)
+                    height += layBand(*headers.at(level), rowContext).height;
+                keepTogether(height);
+            }
             for (qsizetype level = changed; level < levels; ++level) {
                 starts[level] = row;
                 place(*headers.at(level), rowContext);
             }
-            rowContext.line = row + 1;
             place(*master, rowContext);
             for (const Band* detail : details)
                 runDetail(*detail, data, row);
@@ -634,7 +696,9 @@ private:
     const Template* m_report = nullptr;
     const Band* m_pageHeader = nullptr;
     const Band* m_columnHeader = nullptr;
-    const Band* m_pageFooter = nullptr;
+    /// The template that began the current sheet, and its footer.
+    const Template* m_sheetReport = nullptr;
+    const Band* m_sheetFooter = nullptr;
     Page* m_page = nullptr;
     double m_y = 0;
     double m_limit = 0;

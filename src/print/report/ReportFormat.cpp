@@ -150,7 +150,10 @@ QString formatValue(const QVariant& value, int scale, const QString& format)
         const qint64 units = value.toLongLong(&ok);
         plain = ok ? Decimal::fromUnits(units, scale).toString() : value.toString();
     } else if (value.typeId() == QMetaType::Double) {
-        plain = QString::number(value.toDouble(), 'f', 6);
+        // Shortest text that reads back as the same number, with the comma.
+        plain = QString::number(value.toDouble(), 'g', 15).replace(u'.', u',');
+        if (plain.contains(u'e'))
+            plain = QString::number(value.toDouble(), 'f', 6).replace(u'.', u',');
     } else if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime) {
         plain = Format::shortDate(dateOf(value));
     } else {
