@@ -338,6 +338,9 @@ void TSaveFile_Form::writeExchangeFiles()
     const Exchange::ExchangeFileNames names{Exchange::withDefaultExtension(SvedPotreb_FE->text()),
                                             Exchange::withDefaultExtension(SvedNach_FE->text()),
                                             Exchange::withDefaultExtension(SvedPotrebRelations_FE->text())};
+    // The statement names the files as they are written, ".TXT" and all, also when the
+    // operator keeps the files already there.
+    m_summaryNames = names;
     for (const QString& name : {names.payers, names.charges, names.persons}) {
         if (QFileInfo::exists(name) && !Dialogs::current().question(Exchange::overwriteQuestion(name)))
             return;
@@ -376,7 +379,7 @@ void TSaveFile_Form::PrintSvodnVed_BBtnClick()
     Exchange::StatementSummary summary;
     {
         WaitCursor wait;
-        summary = Exchange::Exporter(m_db).summary({m_state.fileNameT1, m_state.fileNameT2, m_state.fileNameT3});
+        summary = Exchange::Exporter(m_db).summary(m_summaryNames);
     }
     if (!summary.error.isEmpty()) {
         Dialogs::current().error(summary.error);

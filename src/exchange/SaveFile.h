@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Exporter.h"
 #include "RunGuardedDialog.h"
 #include <QString>
 #include <QVariant>
@@ -50,6 +51,8 @@ private:
     QString m_organisationName;
     /// The last run's checks all passed: the summary statement may be printed.
     bool m_summaryAllowed = false;
+    /// The files the summary statement names: those of the last run whose checks passed.
+    Exchange::ExchangeFileNames m_summaryNames;
     bool m_derivingNames = false;
 
     QLineEdit* SvedPotreb_FE;

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void init();
     void pdfHoldsEveryPage();
     void pdfFailureIsReported();
+    void pdfPagesKeepTheirSize();
     void withoutPrinterTheDocumentGoesIntoAFile();
     void previewTurnsPagesAndZooms();
     void previewSavesPdf();
@@ -109,6 +110,27 @@ void TestReportOutput::pdfFailureIsReported()
     const QString existing = m_dir->filePath(u"old.pdf"_s);
     QVERIFY(writePdf(prepared, existing));
     QCOMPARE(pdfPages(existing), 1);
+}
+
+void TestReportOutput::pdfPagesKeepTheirSize()
+{
+    // A landscape list between two portrait forms, in one job.
+    Template portrait(u"Форма"_s);
+    portrait.addBand(BandKind::ReportTitle, 40);
+    portrait.addText(u"Title_Memo"_s, {40, 0, 700, 30}, u"Книжная"_s);
+    Template landscape(u"Список"_s);
+    landscape.pageSize = a4Page().transposed();
+    landscape.addBand(BandKind::ReportTitle, 40);
+    landscape.addText(u"Title_Memo"_s, {900, 0, 200, 30}, u"Альбомная"_s);
+    CompositeReport job;
+    job.add(&portrait);
+    job.add(&landscape);
+    job.add(&portrait);
+    const QString path = m_dir->filePath(u"листы.pdf"_s);
+    QVERIFY(writePdf(job.prepare(), path));
+    QCOMPARE(pdfPageSizes(path), (QStringList{u"595 x 842"_s, u"842 x 595"_s, u"595 x 842"_s}));
+    // The text at the landscape page's right is on the page, not cut off.
+    QVERIFY(pdfText(path).split(u'\f').at(1).contains(u"Альбомная"_s));
 }
 
 void TestReportOutput::withoutPrinterTheDocumentGoesIntoAFile()
@@ -200,6 +222,16 @@ void TestReportOutput::previewSavesPdf()
     QCOMPARE(pdfPages(path + u".pdf"_s), pages);
     QCOMPARE(dialogs.texts(FakeDialogs::Kind::Notice),
              QStringList{u"Документ сохранен в файл:\r\n"_s + path + u".pdf"_s});
+    // The name the extension was added to exists now: replacing it is asked first.
+    dialogs.clear();
+    dialogs.fileNames << path;
+    dialogs.answers << false;
+    preview.findChild<QPushButton*>(u"SavePdf_BBtn"_s)->click();
+    QCOMPARE(
+        dialogs.texts(FakeDialogs::Kind::Question),
+        QStringList{u"Файл с именем:\r\n"_s + path + u".pdf\r\nуже существует. Заменить его?"_s});
+    QCOMPARE(dialogs.texts(FakeDialogs::Kind::Notice), QStringList());
+
     // Cancelling the dialog writes nothing and says nothing.
     dialogs.clear();
     preview.show();

@@ -31,6 +31,27 @@ inline int pdfPages(const QString& path)
     return -1;
 }
 
+/// Each page's size in points as pdfinfo gives it ("595 x 842"); empty when unreadable.
+inline QStringList pdfPageSizes(const QString& path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                           QStringLiteral("-l"), QStringLiteral("9999"), path});
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
+        return {};
+    QStringList sizes;
+    for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("Page")) && line.contains(QStringLiteral(" size:"))) {
+            const QStringList words =
+                line.mid(line.indexOf(QStringLiteral("size:")) + 5).simplified().split(u' ');
+            if (words.size() >= 3)
+                sizes << words.mid(0, 3).join(u' ');
+        }
+    }
+    return sizes;
+}
+
 /// The text with runs of blanks made one, so that a table's cells read as words.
 inline QString squeezed(const QString& text)
 {

@@ -44,12 +44,16 @@ public:
     {
         m_page = page;
         m_zoom = zoom;
-        const QSizeF size = page ? page->size * zoom : QSizeF(0, 0);
+        const QSizeF size = page ? page->size * scale() : QSizeF(0, 0);
         setFixedSize(int(size.width()) + 2 * Desk, int(size.height()) + 2 * Desk);
         update();
     }
 
     static constexpr int Desk = 12;
+
+    /// Screen pixels per report pixel: the zoom on the screen's own resolution, so that
+    /// 100 % is the page's real size.
+    double scale() const { return m_zoom * logicalDpiX() / PixelsPerInch; }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -57,13 +61,11 @@ protected:
         if (!m_page)
             return;
         QPainter painter(this);
-        const QRectF sheet(Desk, Desk, m_page->size.width() * m_zoom,
-                           m_page->size.height() * m_zoom);
+        const QRectF sheet(QPointF(Desk, Desk), m_page->size * scale());
         painter.fillRect(sheet.translated(3, 3), QColor(0x50, 0x50, 0x50));
         painter.fillRect(sheet, Qt::white);
         painter.translate(sheet.topLeft());
-        // The screen's own resolution makes 100 % the page's real size on a 96 dpi screen.
-        paintPage(painter, *m_page, m_zoom * logicalDpiX() / PixelsPerInch);
+        paintPage(painter, *m_page, scale());
     }
 
 private:
@@ -264,7 +266,7 @@ void TPreview_Form::fitWidth()
     const int room = Page_SB->contentsRect().width() -
                      Page_SB->verticalScrollBar()->sizeHint().width() - 2 * Report::PageView::Desk -
                      2;
-    setZoom(room / width);
+    setZoom(room / (width * Page_View->logicalDpiX() / Report::PixelsPerInch));
 }
 
 void TPreview_Form::updateControls()
@@ -309,8 +311,14 @@ void TPreview_Form::SavePdf_BBtnClick()
                                                    u"Документы PDF (*.pdf);;Все файлы (*.*)"_s);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
+    // The dialog asked about the name it was given; a name it gets here is asked about here.
+    if (QFileInfo(path).suffix().isEmpty()) {
         path += u".pdf"_s;
+        if (QFileInfo::exists(path) &&
+            !Dialogs::current().question(u"Файл с именем:\r\n"_s + path +
+                                         u"\r\nуже существует. Заменить его?"_s))
+            return;
+    }
     QString error;
     bool written = false;
     {

@@ -80,6 +80,16 @@ void paintPage(QPainter& painter, const Page& page, double scale)
     painter.restore();
 }
 
+QPageLayout pageLayout(const QSizeF& pageSize)
+{
+    const bool landscape = pageSize.width() > pageSize.height();
+    const QSizeF portrait = landscape ? pageSize.transposed() : pageSize;
+    const QPageSize paper(portrait * 72.0 / PixelsPerInch, QPageSize::Point, QString(),
+                          QPageSize::FuzzyMatch);
+    return QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
 QString pdfFailedMessage(const QString& path, const QString& reason)
 {
     return u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s + reason;
@@ -90,10 +100,7 @@ bool writePdf(const Prepared& report, QIODevice& device, QString* error)
     QPdfWriter writer(&device);
     writer.setTitle(report.title);
     writer.setCreator(u"Орбелон"_s);
-    const QSizeF size = report.pages.isEmpty() ? a4Page() : report.pages.first().size;
-    writer.setPageSize(QPageSize(size * 72.0 / PixelsPerInch, QPageSize::Point, QString(),
-                                 QPageSize::FuzzyOrientationMatch));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setPageLayout(pageLayout(report.pages.isEmpty() ? a4Page() : report.pages.first().size));
     QPainter painter;
     if (!painter.begin(&writer)) {
         if (error)
@@ -102,7 +109,9 @@ bool writePdf(const Prepared& report, QIODevice& device, QString* error)
     }
     const double scale = writer.resolution() / PixelsPerInch;
     for (qsizetype i = 0; i < report.pages.size(); ++i) {
-        if (i > 0 && !writer.newPage()) {
+        // A page of another size or orientation than the one before gets its own paper.
+        if (i > 0 &&
+            (!writer.setPageLayout(pageLayout(report.pages.at(i).size)) || !writer.newPage())) {
             painter.end();
             if (error)
                 *error = device.errorString();

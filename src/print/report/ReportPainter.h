@@ -2,6 +2,7 @@
 
 #include "ReportEngine.h"
 
+#include <QPageLayout>
 #include <QString>
 
 class QIODevice;
@@ -13,6 +14,10 @@ namespace Report {
 /// device pixels per report pixel (the device's resolution / 96 on paper, the zoom on
 /// screen). Fonts are sized for the device, so the text is as large as laid out.
 void paintPage(QPainter& painter, const Page& page, double scale);
+
+/// The paper of a prepared page: its size (A4 and the like by name), portrait or
+/// landscape as the page is, no margins: the page lays out its own.
+QPageLayout pageLayout(const QSizeF& pageSize);
 
 /// Writes the pages into a PDF file, replacing the file only when the whole document is
 /// written. False with `error` (the operator's message) when it cannot.

@@ -75,15 +75,16 @@ PrintOutcome printTo(const Prepared& report, const QPrinterInfo& info)
     printer.setDocName(report.title);
     printer.setCopyCount(1);
     printer.setFullPage(true);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageLayout(
+        pageLayout(report.pages.isEmpty() ? a4Page() : report.pages.first().size));
     const QString cannot = u"Не удалось напечатать документ на принтере \""_s + name + u"\"."_s;
     QPainter painter;
     if (!painter.begin(&printer))
         return failed(name, cannot);
     const double scale = printer.resolution() / PixelsPerInch;
     for (qsizetype i = 0; i < report.pages.size(); ++i) {
-        if (i > 0 && !printer.newPage()) {
+        if (i > 0 &&
+            (!printer.setPageLayout(pageLayout(report.pages.at(i).size)) || !printer.newPage())) {
             printer.abort();
             painter.end();
             return failed(name, cannot);
