@@ -106,6 +106,16 @@ void TestReportOutput::pdfFailureIsReported()
         QVERIFY2(error.startsWith(u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s),
                  qPrintable(error));
     }
+    // A document without a page is refused, on paper and in a file, and no file is left.
+    const QString empty = m_dir->filePath(u"пусто.pdf"_s);
+    QString error;
+    QVERIFY(!writePdf(Prepared(), empty, &error));
+    QVERIFY2(error.contains(emptyDocumentMessage()), qPrintable(error));
+    QVERIFY(!QFileInfo::exists(empty));
+    const PrintOutcome none = printTo(Prepared(), QPrinterInfo());
+    QCOMPARE(none.kind, PrintOutcome::Kind::Failed);
+    QCOMPARE(none.message, emptyDocumentMessage());
+
     // An existing file is replaced only by a complete document.
     const QString existing = m_dir->filePath(u"old.pdf"_s);
     QVERIFY(writePdf(prepared, existing));

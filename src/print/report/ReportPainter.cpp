@@ -95,8 +95,18 @@ QString pdfFailedMessage(const QString& path, const QString& reason)
     return u"Не удалось записать файл\r\n"_s + path + u"\r\n"_s + reason;
 }
 
+QString emptyDocumentMessage()
+{
+    return u"В документе нет ни одной страницы: печатать нечего."_s;
+}
+
 bool writePdf(const Prepared& report, QIODevice& device, QString* error)
 {
+    if (report.pages.isEmpty()) {
+        if (error)
+            *error = emptyDocumentMessage();
+        return false;
+    }
     QPdfWriter writer(&device);
     writer.setTitle(report.title);
     writer.setCreator(u"Орбелон"_s);

@@ -25,6 +25,9 @@ bool writePdf(const Prepared& report, const QString& path, QString* error = null
 /// The same into an open device.
 bool writePdf(const Prepared& report, QIODevice& device, QString* error = nullptr);
 
+/// A document without a page is neither printed nor written.
+QString emptyDocumentMessage();
+
 /// "Не удалось записать файл ..." for a PDF that could not be written.
 QString pdfFailedMessage(const QString& path, const QString& reason);
 

@@ -68,6 +68,9 @@ QString documentFileName(const QString& title, const QDateTime& when)
 
 PrintOutcome printTo(const Prepared& report, const QPrinterInfo& info)
 {
+    // No blank sheet and no empty file stand for a document.
+    if (report.pages.isEmpty())
+        return failed(info.printerName(), emptyDocumentMessage());
     if (info.isNull())
         return saveInFilesFolder(report);
     const QString name = info.printerName();
