@@ -69,6 +69,7 @@ private:
     void FormClose();
     void SetupLayout();
     void Dez_RxDBLCCloseUp();
+    void Sprav_DezClick();
     void Mes_CBChange();
     void Year_RxSEChange();
     void AboutClick();

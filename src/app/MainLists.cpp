@@ -26,18 +26,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QToolButton* makeButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
-                        const QString& hint)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(20, 20));
-    button->setToolTip(hint);
-    button->setAutoRaise(false);
-    return button;
-}
-
 /// The grid's context menu and keys: an item per command, with the button's hint as its
 /// text after one leading blank.
 void addCommand(DataGrid* grid, QToolButton* button, const QKeySequence& key)
@@ -128,27 +116,27 @@ void TMain_Form::buildLists(QWidget* central)
     ColT3_Label = new QLabel(u"0"_s, central);
     ColT3_Label->setObjectName(u"ColT3_Label"_s);
 
-    NewT1_BBtn = makeButton(central, u"NewT1_BBtn"_s, QStyle::SP_FileIcon,
+    NewT1_BBtn = CommonFnc::MakeListButton(central, u"NewT1_BBtn"_s, QStyle::SP_FileIcon,
                             u"Новая запись со сведениями о потребителе услуг"_s);
-    EditT1_BBtn = makeButton(central, u"EditT1_BBtn"_s, QStyle::SP_FileDialogDetailedView,
+    EditT1_BBtn = CommonFnc::MakeListButton(central, u"EditT1_BBtn"_s, QStyle::SP_FileDialogDetailedView,
                              u"Редактировать запись со сведениями о потребителе услуг"_s);
-    DeleteT1_BBtn = makeButton(central, u"DeleteT1_BBtn"_s, QStyle::SP_TrashIcon,
+    DeleteT1_BBtn = CommonFnc::MakeListButton(central, u"DeleteT1_BBtn"_s, QStyle::SP_TrashIcon,
                                u"Удалить запись со сведениями о потребителе услуг"_s);
-    TotalSumContext_BBtn = makeButton(central, u"TotalSumContext_BBtn"_s,
+    TotalSumContext_BBtn = CommonFnc::MakeListButton(central, u"TotalSumContext_BBtn"_s,
                                       QStyle::SP_FileDialogInfoView, u"Общие суммы по человеку"_s);
-    NewT2_BBtn = makeButton(central, u"NewT2_BBtn"_s, QStyle::SP_FileIcon,
+    NewT2_BBtn = CommonFnc::MakeListButton(central, u"NewT2_BBtn"_s, QStyle::SP_FileIcon,
                             u"Новая запись со сведениями о начислениях"_s);
-    EditT2_BBtn = makeButton(central, u"EditT2_BBtn"_s, QStyle::SP_FileDialogDetailedView,
+    EditT2_BBtn = CommonFnc::MakeListButton(central, u"EditT2_BBtn"_s, QStyle::SP_FileDialogDetailedView,
                              u"Редактировать запись со сведениями о начислениях"_s);
-    DeleteT2_BBtn = makeButton(central, u"DeleteT2_BBtn"_s, QStyle::SP_TrashIcon,
+    DeleteT2_BBtn = CommonFnc::MakeListButton(central, u"DeleteT2_BBtn"_s, QStyle::SP_TrashIcon,
                                u"Удалить запись со сведениями о начислениях"_s);
-    NewT3_BBtn = makeButton(
+    NewT3_BBtn = CommonFnc::MakeListButton(
         central, u"NewT3_BBtn"_s, QStyle::SP_FileIcon,
         u"Новая запись со сведениями о лицах, проживающих с потребителем услуг"_s);
-    EditT3_BBtn = makeButton(
+    EditT3_BBtn = CommonFnc::MakeListButton(
         central, u"EditT3_BBtn"_s, QStyle::SP_FileDialogDetailedView,
         u"Редактировать запись со сведениями о лицах, проживающих с потребителем услуг"_s);
-    DeleteT3_BBtn = makeButton(
+    DeleteT3_BBtn = CommonFnc::MakeListButton(
         central, u"DeleteT3_BBtn"_s, QStyle::SP_TrashIcon,
         u"Удалить запись со сведениями о лицах, проживающих с потребителем услуг"_s);
 

@@ -6,6 +6,13 @@
 #include "LookupComboBox.h"
 #include "OpenFile.h"
 #include "SaveFile.h"
+#include "SpravDez.h"
+#include "SpravMO.h"
+#include "SpravRelation.h"
+#include "SpravServices.h"
+#include "SpravTypeOccupancy.h"
+#include "SpravTypeOwn.h"
+#include "WorkingData.h"
 #include "RecordSetModel.h"
 
 #include <QAction>
@@ -56,19 +63,19 @@ void TMain_Form::buildMenu()
     addPending(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
 
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
-    addPending(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
+    QAction* spravMO = addItem(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
     addPending(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
     addPending(books, u"Sprav_HousesBTI"_s,
                u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
     books->addSeparator();
-    addPending(books, u"Sprav_Dez"_s, u" Справочник организаций"_s);
+    QAction* spravDez = addItem(books, u"Sprav_Dez"_s, u" Справочник организаций"_s);
     books->addSeparator();
-    addPending(books, u"Sprav_TypeOwn"_s, u" Справочник форм собственности"_s);
-    addPending(books, u"Sprav_TypeOccupancy"_s, u" Справочник типов заселения"_s);
-    addPending(books, u"Sprav_Relation"_s,
-               u" Справочник степени родства по отношению к плательщику"_s);
+    QAction* spravTypeOwn = addItem(books, u"Sprav_TypeOwn"_s, u" Справочник форм собственности"_s);
+    QAction* spravTypeOccupancy = addItem(books, u"Sprav_TypeOccupancy"_s, u" Справочник типов заселения"_s);
+    QAction* spravRelation =
+        addItem(books, u"Sprav_Relation"_s, u" Справочник степени родства по отношению к плательщику"_s);
     books->addSeparator();
-    addPending(books, u"Sprav_Services"_s, u" Справочник услуг"_s);
+    QAction* spravServices = addItem(books, u"Sprav_Services"_s, u" Справочник услуг"_s);
     addPending(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
 
     QMenu* reports = addSubmenu(bar, u"N21"_s, u"Отчеты "_s);
@@ -89,6 +96,32 @@ void TMain_Form::buildMenu()
     connect(Save_File, &QAction::triggered, this, &TMain_Form::Save_FileClick);
     connect(Exit_Programm, &QAction::triggered, this, &QWidget::close);
     connect(About, &QAction::triggered, this, &TMain_Form::AboutClick);
+
+    // The reference books: each a modal window on the run's connection.
+    const auto opens = [this]<typename Window>(QAction* action, Window*) {
+        connect(action, &QAction::triggered, this, [this] {
+            Window window(m_db, this);
+            window.exec();
+        });
+    };
+    opens(spravMO, static_cast<TSpravMO_Form*>(nullptr));
+    opens(spravTypeOwn, static_cast<TSpravTypeOwn_Form*>(nullptr));
+    opens(spravTypeOccupancy, static_cast<TSpravTypeOccupancy_Form*>(nullptr));
+    opens(spravRelation, static_cast<TSpravRelation_Form*>(nullptr));
+    opens(spravServices, static_cast<TSpravServices_Form*>(nullptr));
+    connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
+}
+
+void TMain_Form::Sprav_DezClick()
+{
+    {
+        TSpravDez_Form book(m_db, this);
+        book.exec();
+    }
+    // Additions and changes show in the organisation box, which keeps its choice while
+    // the organisation is still in the book.
+    Dez_RxDBLC->setItems(WorkingData::organisations(m_db));
+    m_state.dezId = Dez_RxDBLC->keyValue();
 }
 
 void TMain_Form::New_FileClick()

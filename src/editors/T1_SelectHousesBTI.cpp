@@ -1,30 +1,16 @@
 #include "T1_SelectHousesBTI.h"
 
+#include "BoldDelegate.h"
 #include "DataGrid.h"
 #include "Dialogs.h"
 #include "RecordSetModel.h"
 
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-/// Shows a column in bold: the BTI code is what the operator picks the house for.
-class BoldDelegate final : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->font.setBold(true);
-    }
-};
 
 QString trimmedValue(const RecordSet& rows, int row, const QString& field)
 {

@@ -1,5 +1,7 @@
 #include "GridRoutines.h"
 
+#include <QToolButton>
+
 #include "CommonFnc.h"
 #include "DataGrid.h"
 #include "Dialogs.h"
@@ -63,6 +65,17 @@ void SortMemTableByColumn(DataGrid* grid, int column)
     bool& descending = MemTableSortDescending();
     descending = !descending;
     grid->recordModel()->setSort(field + (descending ? u" DESC"_s : u" ASC"_s));
+}
+
+QToolButton* MakeListButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
+                            const QString& hint)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIconSize(QSize(20, 20));
+    button->setToolTip(hint);
+    return button;
 }
 
 bool RefreshQueryKeepPosition(DataGrid* grid)

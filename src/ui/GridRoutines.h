@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 
 #include <functional>
 
 class DataGrid;
 class QTableView;
+class QToolButton;
 class QWidget;
 
 /// Routines that act on grids and windows. The rules they apply live in the store's
@@ -37,6 +39,10 @@ QString ExportGridToExcel(QTableView* grid);
 /// desktop; tests replace it.
 using FileOpener = std::function<bool(const QString& path)>;
 void SetFileOpener(FileOpener opener);
+
+/// A list's command button: an icon with the command as its hint.
+QToolButton* MakeListButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
+                            const QString& hint);
 
 /// The window's current size becomes its minimum size.
 void FreezeMinSize(QWidget* window);

@@ -1,12 +1,14 @@
 #include "FakeDialogs.h"
 #include "LookupComboBox.h"
 #include "Main.h"
+#include "ModalWindow.h"
 #include "TestDatabase.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void periodFollowsMonthAndYear();
     void periodBoxesIgnoreKeys();
     void organisationChoiceGoesToAllPayers();
+    void organisationBookRefreshesTheBox();
     void exitAnsweredNoKeepsWindowAndData();
     void exitAnsweredYesEmptiesStatement();
     void aboutWindow();
@@ -199,6 +202,39 @@ void TestMainWindow::organisationChoiceGoesToAllPayers()
     QVERIFY(t.exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1) VALUES (3, 3)"_s));
     QCOMPARE(t.scalar(u"SELECT DezID IS NULL FROM SvedPotreb_T1 WHERE T1_ID = 3"_s).toInt(), 1);
     dialogs.answers = {true};
+}
+
+void TestMainWindow::organisationBookRefreshesTheBox()
+{
+    FakeDialogs dialogs;
+    TestDatabase t;
+    QVERIFY2(t.isValid(), qPrintable(t.error()));
+    TMain_Form form(optionsFor(t.directory()));
+    QVERIFY(startUp(form));
+    auto* dez = form.findChild<LookupComboBox*>(u"Dez_RxDBLC"_s);
+    dez->setKeyValue(1204);
+    const int before = dez->count();
+    // An organisation added while the book is open shows in the box when it closes, and
+    // the box keeps the organisation it showed.
+    whenModal<QDialog>([&](QDialog* book) {
+        QVERIFY(t.exec(u"INSERT INTO Sprav_Dez (DezID, DezName) VALUES (555, 'ЖЭУ № 5')"_s));
+        book->reject();
+    });
+    form.findChild<QAction*>(u"Sprav_Dez"_s)->trigger();
+    QCOMPARE(dez->count(), before + 1);
+    QCOMPARE(dez->keyValue().toInt(), 1204);
+    // Every book the menu lists opens.
+    for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services"}) {
+        QString opened;
+        whenModal<QDialog>([&](QDialog* book) {
+            opened = book->windowTitle();
+            book->reject();
+        });
+        auto* item = form.findChild<QAction*>(QString::fromLatin1(name));
+        QVERIFY(item->isEnabled());
+        item->trigger();
+        QVERIFY2(!opened.isEmpty(), name);
+    }
 }
 
 void TestMainWindow::exitAnsweredNoKeepsWindowAndData()

@@ -10,6 +10,9 @@
 #include "RecordSet.h"
 #include "RunState.h"
 #include "SaveFile.h"
+#include "SpravDez.h"
+#include "SpravDezEdit.h"
+#include "SpravServices.h"
 #include "Start.h"
 #include "T1.h"
 #include "T1_SelectHousesBTI.h"
@@ -105,6 +108,12 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         report.addText(u"Title_Memo"_s, {40, 0, 600, 30}, u"Сводная ведомость передаваемой информации"_s);
         return std::make_unique<TPreview_Form>(Report::prepare(report));
     }
+    if (window == u"organisations")
+        return std::make_unique<TSpravDez_Form>(m_t->db());
+    if (window == u"organisation")
+        return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
+    if (window == u"services")
+        return std::make_unique<TSpravServices_Form>(m_t->db());
     if (window == u"about")
         return std::make_unique<TAbout_Form>();
     if (window == u"greeting")
@@ -116,7 +125,8 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "about", "greeting"})
+                             "export", "preview", "organisations", "organisation", "services", "about",
+                             "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -1,0 +1,222 @@
+#include "SpravServices.h"
+
+#include "CheckMarks.h"
+#include "DataGrid.h"
+#include "Dialogs.h"
+#include "GridRoutines.h"
+#include "RecordSetModel.h"
+#include "ServiceSelection.h"
+#include "WaitCursor.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QLabel* boldLabel(QWidget* parent, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QToolButton* moveButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIconSize(QSize(24, 24));
+    button->setToolTip(u"Перенести данные"_s);
+    return button;
+}
+
+void readFailed(const RecordSetModel* model)
+{
+    Dialogs::current().error(u"Ошибка чтения данных.\r\n"_s + model->recordSet().errorString());
+}
+
+} // namespace
+
+TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
+    : QDialog(parent)
+    , m_db(db)
+    , m_available(
+          new RecordSetModel({{u"Result"_s, u" "_s},
+                              {u"ServiceID"_s, u"Код"_s, Format::Display::Plain, Qt::AlignCenter},
+                              {u"ServiceName"_s, u"Наименование услуги"_s}},
+                             this))
+    , m_provided(
+          new RecordSetModel({{u"ServiceID"_s, u"Код"_s, Format::Display::Plain, Qt::AlignCenter},
+                              {u"ServiceName"_s, u"Наименование услуги"_s}},
+                             this))
+{
+    setObjectName(u"SpravServices_Form"_s);
+    setWindowTitle(u"Справочник услуг"_s);
+    setModal(true);
+
+    ServiceAll_DBG = new DataGrid(this);
+    ServiceAll_DBG->setObjectName(u"ServiceAll_DBG"_s);
+    ServiceAll_DBG->setTitleSort(DataGrid::TitleSort::MemTable);
+    ServiceAll_DBG->setItemDelegateForColumn(
+        0, new CheckMarkDelegate(
+               [this](const QModelIndex& index) -> QVariant {
+                   const QVariantList key = index.data(RecordSetModel::KeyRole).toList();
+                   return key.isEmpty() ? QVariant()
+                                        : QVariant(isMarked(key.first().toInt()) ? 1 : 0);
+               },
+               ServiceAll_DBG));
+    ServiceAll_DBG->installEventFilter(this);
+    Service_DBG = new DataGrid(this);
+    Service_DBG->setObjectName(u"Service_DBG"_s);
+    Select_BBtn = moveButton(this, "Select_BBtn", QStyle::SP_ArrowRight);
+    UnSelect_BBtn = moveButton(this, "UnSelect_BBtn", QStyle::SP_ArrowLeft);
+    Service_Label = new QLabel(u"0"_s, this);
+    Service_Label->setObjectName(u"Service_Label"_s);
+    ServiceAll_Label = new QLabel(u"0"_s, this);
+    ServiceAll_Label->setObjectName(u"ServiceAll_Label"_s);
+
+    auto* moves = new QVBoxLayout;
+    moves->addStretch();
+    moves->addWidget(Select_BBtn);
+    moves->addWidget(UnSelect_BBtn);
+    moves->addStretch();
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(boldLabel(this, u"Общий справочник услуг:"_s), 0, 0);
+    layout->addWidget(boldLabel(this, u"Услуги, оказываемые организацией:"_s), 0, 2);
+    layout->addWidget(ServiceAll_DBG, 1, 0);
+    layout->addLayout(moves, 1, 1);
+    layout->addWidget(Service_DBG, 1, 2);
+    const auto countRow = [this](const QString& caption, QLabel* count) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(caption, this));
+        row->addWidget(count);
+        row->addStretch();
+        return row;
+    };
+    layout->addLayout(countRow(u"Всего осталось услуг в общем справочнике:"_s, ServiceAll_Label), 2,
+                      0);
+    layout->addLayout(countRow(u"Всего услуг, оказываемых организацией:"_s, Service_Label), 2, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(2, 1);
+
+    m_available->recordSet().setKeyFields({u"ServiceID"_s});
+    m_provided->recordSet().setKeyFields({u"ServiceID"_s});
+    Select_BBtn->setEnabled(false);
+    rebuildAvailable();
+    if (!m_provided->open(m_db, RefBooks::servicesProvidedSql()))
+        readFailed(m_provided);
+    Service_DBG->setRecordModel(m_provided);
+    ServiceAll_DBG->setRecordModel(m_available);
+    // The names take the room the codes leave.
+    ServiceAll_DBG->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    Service_DBG->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    refreshProvided();
+    resize(1000, 560);
+    setFixedSize(size());
+
+    connect(ServiceAll_DBG, &DataGrid::doubleClickedAnywhere, this,
+            &TSpravServices_Form::ServiceAll_DBGDblClick);
+    connect(Select_BBtn, &QToolButton::clicked, this, &TSpravServices_Form::Select_BBtnClick);
+    connect(UnSelect_BBtn, &QToolButton::clicked, this, &TSpravServices_Form::UnSelect_BBtnClick);
+}
+
+bool TSpravServices_Form::eventFilter(QObject* watched, QEvent* event)
+{
+    // The space bar marks as a double click does, for an operator at the keyboard.
+    if (watched == ServiceAll_DBG && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        ServiceAll_DBGDblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSpravServices_Form::rebuildAvailable()
+{
+    m_marked.clear();
+    const bool ok = m_available->recordSet().isOpen()
+                        ? m_available->refresh()
+                        : m_available->open(m_db, RefBooks::servicesNotProvidedSql());
+    if (!ok)
+        readFailed(m_available);
+    ServiceAll_Label->setText(QString::number(m_available->rowCount()));
+    Select_BBtn->setEnabled(false);
+    ServiceAll_DBG->viewport()->update();
+}
+
+void TSpravServices_Form::refreshProvided()
+{
+    Service_Label->setText(QString::number(m_provided->rowCount()));
+    UnSelect_BBtn->setEnabled(m_provided->rowCount() > 0);
+}
+
+void TSpravServices_Form::ServiceAll_DBGDblClick()
+{
+    const RecordSet& rows = m_available->recordSet();
+    const int row = rows.currentRow();
+    if (rows.rowCount() == 0 || row < 0)
+        return;
+    const int id = rows.value(row, u"ServiceID").toInt();
+    if (!m_marked.remove(id))
+        m_marked.insert(id);
+    Select_BBtn->setEnabled(!m_marked.isEmpty());
+    ServiceAll_DBG->viewport()->update();
+}
+
+void TSpravServices_Form::Select_BBtnClick()
+{
+    const RecordSet& rows = m_available->recordSet();
+    if (rows.rowCount() == 0)
+        return;
+    {
+        WaitCursor wait;
+        // In the order the list shows; a service that fails is named and the rest go on.
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            const int id = rows.value(row, u"ServiceID").toInt();
+            if (!m_marked.contains(id))
+                continue;
+            const RefBooks::BookWrite moved =
+                RefBooks::provideService(m_db, id, rows.value(row, u"ServiceName").toString());
+            if (!moved.ok) {
+                QApplication::restoreOverrideCursor();
+                Dialogs::current().error(moved.message);
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            }
+        }
+    }
+    if (!CommonFnc::RefreshQueryKeepPosition(Service_DBG))
+        readFailed(m_provided);
+    refreshProvided();
+    rebuildAvailable();
+}
+
+void TSpravServices_Form::UnSelect_BBtnClick()
+{
+    const RecordSet& rows = m_provided->recordSet();
+    const int row = rows.currentRow();
+    if (rows.rowCount() == 0 || row < 0)
+        return;
+    if (!Dialogs::current().question(
+            u"Будет удалена запись из справочника услуг, оказываемых организацией.\r\n"
+            "Вы уверены?"_s))
+        return;
+    const RefBooks::BookWrite withdrawn =
+        RefBooks::withdrawService(m_db, rows.value(row, u"ServiceID").toInt());
+    if (!withdrawn.ok)
+        Dialogs::current().error(withdrawn.message);
+    if (!CommonFnc::RefreshQueryKeepPosition(Service_DBG))
+        readFailed(m_provided);
+    refreshProvided();
+    if (withdrawn.ok)
+        rebuildAvailable();
+}
