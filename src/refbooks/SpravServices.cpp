@@ -50,7 +50,9 @@ TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
     : QDialog(parent)
     , m_db(db)
     , m_available(
-          new RecordSetModel({{u"Result"_s, u" "_s},
+          // The mark column shows no field: the marks are the window's own, drawn by
+          // the delegate, so its title sorts nothing.
+          new RecordSetModel({{QString(), u" "_s},
                               {u"ServiceID"_s, u"Код"_s, Format::Display::Plain, Qt::AlignCenter},
                               {u"ServiceName"_s, u"Наименование услуги"_s}},
                              this))
