@@ -322,25 +322,6 @@ ORDER BY ss.ServiceName, ss.ServiceWideID)"_s);
     return result;
 }
 
-Decimal tariffInForce(Database& db, const QVariant& serviceTotalId, const QDate& day)
-{
-    Query query(db, uR"(SELECT tb.SummaT
-FROM TariffBank tb
-WHERE  tb.ServiceTotalID = :ServiceTotalID
-AND :DATE_1 >= tb.DateStart
-AND ((:DATE_2 < tb.DateEnd) OR (tb.DateEnd IS NULL)))"_s);
-    query.bind(u":ServiceTotalID"_s, serviceTotalId);
-    query.bind(u":DATE_1"_s, day);
-    query.bind(u":DATE_2"_s, day);
-    if (!query.exec()) {
-        db.setErrorString(query.errorText());
-        return {};
-    }
-    // Stored in kopecks already, so rounding to 2 decimals leaves it as it is.
-    return query.next() ? Decimal::fromVariant(query.value(0), Schema::decimalScale(u"SummaT"))
-                        : Decimal();
-}
-
 QVariant typeNachOfService(Database& db, int serviceId)
 {
     Query query(db, u"SELECT TypeNachID\nFROM Sprav_Services\nWHERE ServiceID = :ServiceID"_s);

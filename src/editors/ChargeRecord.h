@@ -118,10 +118,6 @@ QVariant findServiceTotalId(Database& db, int serviceId, const QVariant& typeLoc
 /// The services the organisation provides (Opt = 1), ordered by name; empty on failure.
 QList<ServiceChoice> services(Database& db);
 
-/// The tariff of a service variant in force on `day` (DateStart <= day < DateEnd, or an
-/// open period); null when none is.
-Decimal tariffInForce(Database& db, const QVariant& serviceTotalId, const QDate& day);
-
 /// The charge type the catalogue gives the service code; null when it gives none.
 QVariant typeNachOfService(Database& db, int serviceId);
 

@@ -8,6 +8,7 @@
 #include "LookupComboBox.h"
 #include "Query.h"
 #include "RunState.h"
+#include "Tariffs.h"
 #include "Schema.h"
 #include "WorkingStatement.h"
 
@@ -392,7 +393,7 @@ void TT2_Form::SpravTariff_BBtnClick()
     if (serviceTotalId.isNull())
         return;
     const QDate firstDay(m_state.accountingPeriod.year(), m_state.accountingPeriod.month(), 1);
-    const Decimal tariff = ChargeRecord::tariffInForce(m_db, serviceTotalId, firstDay);
+    const Decimal tariff = Tariffs::inForce(m_db, serviceTotalId, firstDay);
     // No tariff in force counts as 0.
     Tariff_E->setText(tariff.isNull() ? Decimal::fromUnits(0, 2).toString(2) : tariff.toString(2));
     markChanged();

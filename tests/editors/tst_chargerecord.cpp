@@ -1,4 +1,5 @@
 #include "ChargeRecord.h"
+#include "Tariffs.h"
 #include "CommonFnc.h"
 #include "Query.h"
 #include "TestDatabase.h"
@@ -573,7 +574,7 @@ void TestChargeRecord::tariffInForce()
     QFETCH(QDate, day);
     QFETCH(QVariant, kopecks);
 
-    const Decimal tariff = ChargeRecord::tariffInForce(m_t->db(), serviceTotalId, day);
+    const Decimal tariff = Tariffs::inForce(m_t->db(), serviceTotalId, day);
     QCOMPARE(tariff.isNull(), kopecks.isNull());
     if (!kopecks.isNull()) {
         QCOMPARE(tariff.units(), kopecks.toLongLong());
