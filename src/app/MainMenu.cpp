@@ -12,6 +12,7 @@
 #include "SpravServices.h"
 #include "SpravTypeOccupancy.h"
 #include "SpravTypeOwn.h"
+#include "TariffBank.h"
 #include "WorkingData.h"
 #include "RecordSetModel.h"
 
@@ -76,7 +77,7 @@ void TMain_Form::buildMenu()
         addItem(books, u"Sprav_Relation"_s, u" Справочник степени родства по отношению к плательщику"_s);
     books->addSeparator();
     QAction* spravServices = addItem(books, u"Sprav_Services"_s, u" Справочник услуг"_s);
-    addPending(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
+    QAction* spravTariff = addItem(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
 
     QMenu* reports = addSubmenu(bar, u"N21"_s, u"Отчеты "_s);
     addPending(reports, u"PrintItogLudi"_s, u" Печать списка лиц, представленных в файле ..."_s);
@@ -109,6 +110,7 @@ void TMain_Form::buildMenu()
     opens(spravTypeOccupancy, static_cast<TSpravTypeOccupancy_Form*>(nullptr));
     opens(spravRelation, static_cast<TSpravRelation_Form*>(nullptr));
     opens(spravServices, static_cast<TSpravServices_Form*>(nullptr));
+    opens(spravTariff, static_cast<TTariffBank_Form*>(nullptr));
     connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
 }
 

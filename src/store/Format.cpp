@@ -98,6 +98,10 @@ QString display(const QVariant& value, Display format, int scale)
         return monthYear(dateFromVariant(value));
     case Display::Date:
         return shortDate(dateFromVariant(value));
+    case Display::DateYear: {
+        const QString date = shortDate(dateFromVariant(value));
+        return date.isEmpty() ? date : date + QStringLiteral(" г.");
+    }
     case Display::PayerCode:
         return payerCode(value);
     }

@@ -14,6 +14,7 @@ enum class Display {
     Fixed3,    ///< "0.000"
     MonthYear, ///< "mmmm yyyy г.": "Декабрь 2026 г."
     Date,      ///< "dd.mm.yyyy"
+    DateYear,  ///< "dd.mm.yyyy г.": a period's dates in the tariff bank
     PayerCode, ///< a payer code as its 10 digits (see payerCode)
 };
 

@@ -15,8 +15,10 @@ QString inForceCondition()
 
 Decimal inForce(Database& db, const QVariant& serviceTotalId, const QDate& day)
 {
-    Query query(db, u"SELECT tb.SummaT\n  FROM TariffBank tb\nWHERE tb.ServiceTotalID = :ServiceTotalID\n      AND "_s +
-                        inForceCondition());
+    Query query(
+        db,
+        u"SELECT tb.SummaT\n  FROM TariffBank tb\nWHERE tb.ServiceTotalID = :ServiceTotalID\n      AND "_s +
+            inForceCondition());
     query.bind(u":ServiceTotalID"_s, serviceTotalId);
     // The dates are compared as the stored text "YYYY-MM-DD".
     const QString dayText = day.toString(Qt::ISODate);
@@ -26,7 +28,8 @@ Decimal inForce(Database& db, const QVariant& serviceTotalId, const QDate& day)
         db.setErrorString(query.errorText());
         return {};
     }
-    return query.next() ? Decimal::fromVariant(query.value(0), Schema::decimalScale(u"SummaT")) : Decimal();
+    return query.next() ? Decimal::fromVariant(query.value(0), Schema::decimalScale(u"SummaT"))
+                        : Decimal();
 }
 
 } // namespace Tariffs

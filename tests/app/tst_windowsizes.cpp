@@ -13,6 +13,9 @@
 #include "SpravDez.h"
 #include "SpravDezEdit.h"
 #include "SpravServices.h"
+#include "TariffBank.h"
+#include "TariffBankEdit.h"
+#include "TariffBankEditDetail.h"
 #include "Start.h"
 #include "T1.h"
 #include "T1_SelectHousesBTI.h"
@@ -114,6 +117,16 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
     if (window == u"services")
         return std::make_unique<TSpravServices_Form>(m_t->db());
+    if (window == u"tariffs")
+        return std::make_unique<TTariffBank_Form>(m_t->db());
+    if (window == u"tariff periods")
+        return std::make_unique<TTariffBankEdit_Form>(m_t->db(), 1, u"Содержание и ремонт жилого помещения"_s,
+                                                      QString(), u"кв.м"_s);
+    if (window == u"tariff period") {
+        static QList<RefBooks::TariffPeriod> periods;
+        return std::make_unique<TTariffBankEditDetail_Form>(m_t->db(), 1, u"Тарифы на услугу"_s, QString(), periods,
+                                                            -1, true);
+    }
     if (window == u"about")
         return std::make_unique<TAbout_Form>();
     if (window == u"greeting")
@@ -125,7 +138,8 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "organisations", "organisation", "services", "about",
+                             "export", "preview", "organisations", "organisation", "services", "tariffs", "tariff periods",
+                             "tariff period", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
