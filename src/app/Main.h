@@ -70,6 +70,7 @@ private:
     void SetupLayout();
     void Dez_RxDBLCCloseUp();
     void Sprav_DezClick();
+    void Sprav_StreetClick();
     void Mes_CBChange();
     void Year_RxSEChange();
     void AboutClick();

@@ -10,6 +10,7 @@
 #include "SpravMO.h"
 #include "SpravRelation.h"
 #include "SpravServices.h"
+#include "SpravStreet.h"
 #include "SpravTypeOccupancy.h"
 #include "SpravTypeOwn.h"
 #include "TariffBank.h"
@@ -65,7 +66,7 @@ void TMain_Form::buildMenu()
 
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
     QAction* spravMO = addItem(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
-    addPending(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
+    QAction* spravStreet = addItem(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
     addPending(books, u"Sprav_HousesBTI"_s,
                u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
     books->addSeparator();
@@ -112,6 +113,18 @@ void TMain_Form::buildMenu()
     opens(spravServices, static_cast<TSpravServices_Form*>(nullptr));
     opens(spravTariff, static_cast<TTariffBank_Form*>(nullptr));
     connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
+    connect(spravStreet, &QAction::triggered, this, &TMain_Form::Sprav_StreetClick);
+}
+
+void TMain_Form::Sprav_StreetClick()
+{
+    {
+        TSpravStreet_Form book(m_db, this);
+        book.exec();
+    }
+    // The payer list shows street names: it is read again at the rows it was on.
+    RememberListPositions();
+    ReloadLists();
 }
 
 void TMain_Form::Sprav_DezClick()

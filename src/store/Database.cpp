@@ -2,12 +2,39 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+/// FOLD(text): the text in one letter case, Cyrillic included, which SQLite's own
+/// lower() and LIKE do not fold. A search compares both sides through it.
+void foldText(sqlite3_context* context, int, sqlite3_value** values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    const QByteArray folded = QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+/// Adds the program's own SQL functions to the connection.
+bool addFunctions(QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    return connection && sqlite3_create_function_v2(connection, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                                    nullptr, foldText, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 QAtomicInt connectionCounter;
 
 QString describe(const QSqlError& error)
@@ -71,6 +98,11 @@ bool Database::open(const QString& filePath)
         return false;
     }
     pragma.finish();
+    if (!addFunctions(m_db)) {
+        m_error = u"Не удалось подготовить соединение с базой данных."_s;
+        m_db.close();
+        return false;
+    }
     m_filePath = info.absoluteFilePath();
     return true;
 }

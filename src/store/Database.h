@@ -15,7 +15,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     /// Opens an existing database file; never creates one. Switches the file to
-    /// the WAL journal and sets a busy time-out. Returns false, with errorString(),
+    /// the WAL journal, sets a busy time-out and adds FOLD(text), the text in one letter
+    /// case (Cyrillic included) for searches. Returns false, with errorString(),
     /// when the file is missing or is not a database SQLite can read.
     bool open(const QString& filePath);
     void close();

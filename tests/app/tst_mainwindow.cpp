@@ -224,7 +224,8 @@ void TestMainWindow::organisationBookRefreshesTheBox()
     QCOMPARE(dez->count(), before + 1);
     QCOMPARE(dez->keyValue().toInt(), 1204);
     // Every book the menu lists opens.
-    for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services"}) {
+    for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services",
+                             "Sprav_Tariff", "Sprav_Street"}) {
         QString opened;
         whenModal<QDialog>([&](QDialog* book) {
             opened = book->windowTitle();
@@ -235,6 +236,11 @@ void TestMainWindow::organisationBookRefreshesTheBox()
         item->trigger();
         QVERIFY2(!opened.isEmpty(), name);
     }
+    // The payer list shows street names, so the street book re-reads it when it closes.
+    QVERIFY(t.exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1) VALUES (1, 1)"_s));
+    whenModal<QDialog>([](QDialog* book) { book->reject(); });
+    form.findChild<QAction*>(u"Sprav_Street"_s)->trigger();
+    QCOMPARE(form.findChild<QLabel*>(u"ColT1_Label"_s)->text(), u"1"_s);
 }
 
 void TestMainWindow::exitAnsweredNoKeepsWindowAndData()

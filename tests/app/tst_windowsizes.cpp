@@ -13,6 +13,7 @@
 #include "SpravDez.h"
 #include "SpravDezEdit.h"
 #include "SpravServices.h"
+#include "SpravStreet.h"
 #include "TariffBank.h"
 #include "TariffBankEdit.h"
 #include "TariffBankEditDetail.h"
@@ -117,6 +118,8 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
     if (window == u"services")
         return std::make_unique<TSpravServices_Form>(m_t->db());
+    if (window == u"streets")
+        return std::make_unique<TSpravStreet_Form>(m_t->db());
     if (window == u"tariffs")
         return std::make_unique<TTariffBank_Form>(m_t->db());
     if (window == u"tariff periods")
@@ -138,7 +141,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "organisations", "organisation", "services", "tariffs", "tariff periods",
+                             "export", "preview", "organisations", "organisation", "services", "streets", "tariffs", "tariff periods",
                              "tariff period", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
