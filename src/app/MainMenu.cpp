@@ -7,6 +7,7 @@
 #include "OpenFile.h"
 #include "SaveFile.h"
 #include "SpravDez.h"
+#include "SpravHousesBTI.h"
 #include "SpravMO.h"
 #include "SpravRelation.h"
 #include "SpravServices.h"
@@ -67,8 +68,8 @@ void TMain_Form::buildMenu()
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
     QAction* spravMO = addItem(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
     QAction* spravStreet = addItem(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
-    addPending(books, u"Sprav_HousesBTI"_s,
-               u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
+    QAction* spravHouses =
+        addItem(books, u"Sprav_HousesBTI"_s, u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
     books->addSeparator();
     QAction* spravDez = addItem(books, u"Sprav_Dez"_s, u" Справочник организаций"_s);
     books->addSeparator();
@@ -112,6 +113,7 @@ void TMain_Form::buildMenu()
     opens(spravRelation, static_cast<TSpravRelation_Form*>(nullptr));
     opens(spravServices, static_cast<TSpravServices_Form*>(nullptr));
     opens(spravTariff, static_cast<TTariffBank_Form*>(nullptr));
+    opens(spravHouses, static_cast<TSpravHousesBTI_Form*>(nullptr));
     connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
     connect(spravStreet, &QAction::triggered, this, &TMain_Form::Sprav_StreetClick);
 }

@@ -12,6 +12,8 @@
 #include "SaveFile.h"
 #include "SpravDez.h"
 #include "SpravDezEdit.h"
+#include "SpravHousesBTI.h"
+#include "SpravHousesBTIEdit.h"
 #include "SpravServices.h"
 #include "SpravStreet.h"
 #include "TariffBank.h"
@@ -118,6 +120,11 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
     if (window == u"services")
         return std::make_unique<TSpravServices_Form>(m_t->db());
+    if (window == u"houses")
+        return std::make_unique<TSpravHousesBTI_Form>(m_t->db());
+    if (window == u"house")
+        return std::make_unique<TSpravHousesBTIEdit_Form>(m_t->db(), TSpravHousesBTIEdit_Form::Mode::Add,
+                                                          RefBooks::HouseStreet{192, 6422456}, u"ул. Ленина"_s);
     if (window == u"streets")
         return std::make_unique<TSpravStreet_Form>(m_t->db());
     if (window == u"tariffs")
@@ -141,7 +148,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "organisations", "organisation", "services", "streets", "tariffs", "tariff periods",
+                             "export", "preview", "organisations", "organisation", "services", "streets", "houses", "house", "tariffs", "tariff periods",
                              "tariff period", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
