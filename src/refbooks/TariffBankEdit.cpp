@@ -120,6 +120,8 @@ TTariffBankEdit_Form::TTariffBankEdit_Form(Database& db, int serviceTotalId,
     TrEdit_DBG->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     TrEdit_DBG->horizontalHeader()->setStretchLastSection(true);
     TrEdit_DBG->verticalHeader()->setDefaultSectionSize(TrEdit_DBG->fontMetrics().height() + 8);
+    // Tab leaves the grid for the buttons, as in every list of the program.
+    TrEdit_DBG->setTabKeyNavigation(false);
     TrEdit_DBG->installEventFilter(this);
 
     const auto button = [this](const char* name, QStyle::StandardPixmap icon, const QString& text) {
@@ -181,8 +183,11 @@ void TTariffBankEdit_Form::showPeriods(int current)
 bool TTariffBankEdit_Form::eventFilter(QObject* watched, QEvent* event)
 {
     // A key typed in the periods counts as a change: closing then asks before it drops.
-    if (watched == TrEdit_DBG && event->type() == QEvent::KeyPress)
-        m_changed = true;
+    if (watched == TrEdit_DBG && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (!text.isEmpty() && text.at(0).isPrint())
+            m_changed = true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -18,8 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-/// The picker is worked with its calendar: typed digits would move the date by halves
-/// of a month the operator does not see.
+/// The picker is worked with its calendar or its arrows: typed digits would change the
+/// day, which a period does not have.
 class PickerKeys final : public QObject
 {
 public:
@@ -33,9 +33,13 @@ protected:
             const bool opensCalendar =
                 key->key() == Qt::Key_F4 ||
                 (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier);
+            // The arrows and page keys step the month or the year the cursor is on.
+            const bool steps = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                               key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown ||
+                               key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
             const bool passes = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
                                 key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return ||
-                                key->key() == Qt::Key_Enter || opensCalendar;
+                                key->key() == Qt::Key_Enter || opensCalendar || steps;
             if (!passes)
                 return true;
         }
@@ -74,6 +78,7 @@ TTariffBankEditDetail_Form::TTariffBankEditDetail_Form(Database& db, int service
     Date_DE->setObjectName(u"Date_DE"_s);
     Date_DE->setDisplayFormat(u"dd.MM.yyyy"_s);
     Date_DE->setCalendarPopup(true);
+    Date_DE->setCurrentSection(QDateTimeEdit::MonthSection);
     Date_DE->installEventFilter(new PickerKeys(Date_DE));
     if (auto* dateText = Date_DE->findChild<QLineEdit*>())
         dateText->installEventFilter(new PickerKeys(Date_DE));

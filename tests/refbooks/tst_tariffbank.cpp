@@ -65,6 +65,8 @@ private Q_SLOTS:
     void periodWindowTakesTheFirstOfTheMonth();
     void addingInATakenMonthIsRefused();
     void editWindowSavesAndAsksOnClose();
+    void keyboard_data();
+    void keyboard();
 
 private:
     template <typename T> static T* child(QWidget* window, const char* name)
@@ -303,6 +305,50 @@ void TestTariffBank::editWindowSavesAndAsksOnClose()
         QVERIFY(edit.Save_BBtnClick());
         QCOMPARE(stored(Variant), QString());
     }
+}
+
+void TestTariffBank::keyboard_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("after"); // the picker's date, or "grid changed" / "grid unchanged"
+
+    // The picker opens on the month: the arrows step it, digits are not taken.
+    QTest::newRow("month up") << u"picker"_s << int(Qt::Key_Up) << u"01.04.2024"_s;
+    QTest::newRow("month down") << u"picker"_s << int(Qt::Key_Down) << u"01.02.2024"_s;
+    QTest::newRow("digit") << u"picker"_s << int(Qt::Key_5) << u"01.03.2024"_s;
+    // In the periods, moving is no change; a typed character is.
+    QTest::newRow("grid arrow") << u"grid"_s << int(Qt::Key_Down) << u"grid unchanged"_s;
+    QTest::newRow("grid tab") << u"grid"_s << int(Qt::Key_Tab) << u"grid unchanged"_s;
+    QTest::newRow("grid letter") << u"grid"_s << int(Qt::Key_A) << u"grid changed"_s;
+}
+
+void TestTariffBank::keyboard()
+{
+    QFETCH(QString, where);
+    QFETCH(int, key);
+    QFETCH(QString, after);
+    if (where == u"picker") {
+        QList<TariffPeriod> periods = {period({2024, 3, 1}, 1000)};
+        TTariffBankEditDetail_Form window(m_t->db(), Variant, {}, {}, periods, 0, false);
+        auto* date = child<QDateEdit>(&window, "Date_DE");
+        QTest::keyClick(date, Qt::Key(key));
+        QCOMPARE(date->date().toString(u"dd.MM.yyyy"_s), after);
+        return;
+    }
+    QVERIFY(
+        replacePeriods(m_t->db(), Variant, {period({2023, 1, 1}, 1000), period({2024, 1, 1}, 1100)})
+            .ok);
+    TTariffBankEdit_Form edit(m_t->db(), Variant, {}, {}, {});
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    auto* grid = edit.findChild<QWidget*>(u"TrEdit_DBG"_s);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key(key), Qt::NoModifier);
+    QCOMPARE(edit.isChanged() ? u"grid changed"_s : u"grid unchanged"_s, after);
+    if (key == Qt::Key_Tab)
+        QVERIFY(!grid->hasFocus());
+    edit.hide();
 }
 
 QTEST_MAIN(TestTariffBank)
