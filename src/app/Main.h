@@ -71,6 +71,7 @@ private:
     void Dez_RxDBLCCloseUp();
     void Sprav_DezClick();
     void Sprav_StreetClick();
+    void PereschetClick();
     void Mes_CBChange();
     void Year_RxSEChange();
     void AboutClick();

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "LookupComboBox.h"
 #include "OpenFile.h"
+#include "Pereschet.h"
 #include "SaveFile.h"
 #include "SpravDez.h"
 #include "SpravHousesBTI.h"
@@ -63,7 +64,7 @@ void TMain_Form::buildMenu()
     addPending(edit, u"Search"_s, u" Поиск ..."_s);
     edit->addSeparator();
     addPending(edit, u"Replace"_s, u"   Замена / Добавление / Удаление ..."_s);
-    addPending(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
+    QAction* pereschet = addItem(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
 
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
     QAction* spravMO = addItem(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
@@ -116,6 +117,18 @@ void TMain_Form::buildMenu()
     opens(spravHouses, static_cast<TSpravHousesBTI_Form*>(nullptr));
     connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
     connect(spravStreet, &QAction::triggered, this, &TMain_Form::Sprav_StreetClick);
+    connect(pereschet, &QAction::triggered, this, &TMain_Form::PereschetClick);
+}
+
+void TMain_Form::PereschetClick()
+{
+    RememberListPositions();
+    {
+        TPereschet_Form recalculation(m_db, m_state.accountingPeriod, this);
+        recalculation.exec();
+    }
+    // Every charge and payer may have new sums: the lists are read again at their rows.
+    ReloadLists();
 }
 
 void TMain_Form::Sprav_StreetClick()

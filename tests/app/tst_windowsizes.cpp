@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "Main.h"
 #include "OpenFile.h"
+#include "Pereschet.h"
 #include "Preview.h"
 #include "ReportEngine.h"
 #include "RecordSet.h"
@@ -120,6 +121,8 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
     if (window == u"services")
         return std::make_unique<TSpravServices_Form>(m_t->db());
+    if (window == u"recalculation")
+        return std::make_unique<TPereschet_Form>(m_t->db(), QDate(2026, 12, 1));
     if (window == u"houses")
         return std::make_unique<TSpravHousesBTI_Form>(m_t->db());
     if (window == u"house")
@@ -148,7 +151,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "organisations", "organisation", "services", "streets", "houses", "house", "tariffs", "tariff periods",
+                             "export", "preview", "organisations", "organisation", "services", "recalculation", "streets", "houses", "house", "tariffs", "tariff periods",
                              "tariff period", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
