@@ -11,11 +11,8 @@ namespace Bulk {
 
 RecalculationListener::~RecalculationListener() = default;
 
-namespace {
+namespace {} // namespace
 
-/// The catalogue row of a charge `t2` of payer `t1`: a lock device by the payer's lock
-/// type (none without one), gas and electricity by its stove type, every other service
-/// by its variant 0.
 QString variantOfCharge()
 {
     return uR"((CASE
@@ -23,6 +20,8 @@ QString variantOfCharge()
     WHEN t2.ServiceID IN (20, 27, 154, 155, 156, 157, 158) THEN t1.TypeStoveID
     ELSE 0 END))"_s;
 }
+
+namespace {
 
 QString tariffOfCharge()
 {
@@ -83,6 +82,55 @@ ChargeSums recalculatedSums(const Decimal& tariff, const Decimal& volume, const 
     if (b > s)
         b = s;
     return {Decimal::fromUnits(s, 2), Decimal::fromUnits(b, 2)};
+}
+
+RecalculationResult recountPayers(Database& db, const QDate& period,
+                                  RecalculationListener& listener)
+{
+    RecalculationResult result;
+    const QString day = period.toString(Qt::ISODate);
+    // Each total from its own column of the charges; a payer without charges gets 0.
+    Query payerCount(db, u"SELECT COUNT(*) FROM SvedPotreb_T1"_s);
+    qint64 payers = 0;
+    if (payerCount.exec() && payerCount.next())
+        payers = payerCount.value(0).toLongLong();
+    payerCount.finish();
+    Query totals(db, uR"(SELECT t1.T1_ID, t1.NumT1,
+IFNULL((SELECT SUM(IFNULL(t2.SummaService, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SF,
+IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefit, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOB,
+IFNULL((SELECT SUM(IFNULL(t2.SummaServiceReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SFReg,
+IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefitReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOBReg
+FROM SvedPotreb_T1 t1)"_s);
+    if (!totals.exec()) {
+        result.outcome = RecalculationResult::Outcome::Failed;
+        result.message = u"Ошибка чтения данных.\r\n"_s + totals.errorText();
+        return result;
+    }
+    Query updatePayer(db, uR"(UPDATE SvedPotreb_T1 SET
+Mes = :Mes,
+SummaFull = :SummaFull,
+SummaWOBenefit = :SummaWOBenefit,
+SummaFullReg = :SummaFullReg,
+SummaWOBenefitReg = :SummaWOBenefitReg
+WHERE T1_ID = :T1_ID)"_s);
+    listener.phaseStarted(RecalculationListener::Phase::Payers, payers);
+    while (totals.next()) {
+        updatePayer.bind(u":Mes"_s, day);
+        updatePayer.bind(u":SummaFull"_s, totals.value(2));
+        updatePayer.bind(u":SummaWOBenefit"_s, totals.value(3));
+        updatePayer.bind(u":SummaFullReg"_s, totals.value(4));
+        updatePayer.bind(u":SummaWOBenefitReg"_s, totals.value(5));
+        updatePayer.bind(u":T1_ID"_s, totals.value(0));
+        if (!updatePayer.exec()) {
+            result.outcome = RecalculationResult::Outcome::Failed;
+            result.message =
+                u"Ошибка изменения общей суммы.\r\nНомер строки файла со сведениями о потребителе услуг "_s +
+                totals.value(1).toString();
+            return result;
+        }
+        listener.recordDone(++result.payers);
+    }
+    return result;
 }
 
 RecalculationResult recalculate(Database& db, const QDate& period, RecalculationListener& listener)
@@ -168,44 +216,11 @@ AND T2_ID = :T2_ID)"_s);
     }
     read.finish();
 
-    // The payers: their totals from their charges (none gives 0) and the period.
-    Query payerCount(db, u"SELECT COUNT(*) FROM SvedPotreb_T1"_s);
-    qint64 payers = 0;
-    if (payerCount.exec() && payerCount.next())
-        payers = payerCount.value(0).toLongLong();
-    payerCount.finish();
-    Query totals(db, uR"(SELECT t1.T1_ID, t1.NumT1,
-IFNULL((SELECT SUM(IFNULL(t2.SummaService, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SF,
-IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefit, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOB
-FROM SvedPotreb_T1 t1)"_s);
-    if (!totals.exec()) {
-        result.outcome = RecalculationResult::Outcome::Failed;
-        result.message = u"Ошибка чтения данных.\r\n"_s + totals.errorText();
-        return finish(result);
-    }
-    Query updatePayer(db, uR"(UPDATE SvedPotreb_T1 SET
-Mes = :Mes,
-SummaFull = :SummaFull,
-SummaWOBenefit = :SummaWOBenefit,
-SummaFullReg = :SummaFullReg,
-SummaWOBenefitReg = :SummaWOBenefitReg
-WHERE T1_ID = :T1_ID)"_s);
-    listener.phaseStarted(RecalculationListener::Phase::Payers, payers);
-    while (totals.next()) {
-        updatePayer.bind(u":Mes"_s, day);
-        updatePayer.bind(u":SummaFull"_s, totals.value(2));
-        updatePayer.bind(u":SummaWOBenefit"_s, totals.value(3));
-        updatePayer.bind(u":SummaFullReg"_s, totals.value(2));
-        updatePayer.bind(u":SummaWOBenefitReg"_s, totals.value(3));
-        updatePayer.bind(u":T1_ID"_s, totals.value(0));
-        if (!updatePayer.exec()) {
-            result.outcome = RecalculationResult::Outcome::Failed;
-            result.message =
-                u"Ошибка изменения общей суммы.\r\nНомер строки файла со сведениями о потребителе услуг "_s +
-                totals.value(1).toString();
-            return finish(result);
-        }
-        listener.recordDone(++result.payers);
+    const RecalculationResult payers = recountPayers(db, period, listener);
+    result.payers = payers.payers;
+    if (payers.outcome != RecalculationResult::Outcome::Done) {
+        result.outcome = payers.outcome;
+        result.message = payers.message;
     }
     return finish(result);
 }

@@ -60,6 +60,18 @@ struct ChargeSums
 ChargeSums recalculatedSums(const Decimal& tariff, const Decimal& volume, const Decimal& oldSumma,
                             const Decimal& oldWoBenefit);
 
+/// The ServiceWideID of the catalogue row a charge `t2` of payer `t1` belongs to, as an
+/// SQL expression: a lock device by the payer's lock type (none without one), gas and
+/// electricity by its stove type, every other service by its variant 0.
+QString variantOfCharge();
+
+/// Every payer's four totals, each the sum of its column over the payer's charges (a payer
+/// without charges gets 0), and the
+/// period as its month. Runs in the caller's transaction, if any; stops at the first payer
+/// the database refuses, with the message naming its NumT1.
+RecalculationResult recountPayers(Database& db, const QDate& period,
+                                  RecalculationListener& listener);
+
 /// Runs the recalculation inside one transaction, committing what was done also when a
 /// statement fails. Does not look for missing tariffs: the caller asks missingTariffs first.
 RecalculationResult recalculate(Database& db, const QDate& period, RecalculationListener& listener);
