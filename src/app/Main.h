@@ -72,6 +72,7 @@ private:
     void Sprav_DezClick();
     void Sprav_StreetClick();
     void PereschetClick();
+    void ReplaceClick();
     void Mes_CBChange();
     void Year_RxSEChange();
     void AboutClick();

@@ -17,6 +17,7 @@
 #include "SpravTypeOwn.h"
 #include "TariffBank.h"
 #include "WorkingData.h"
+#include "Zamena.h"
 #include "RecordSetModel.h"
 
 #include <QAction>
@@ -63,7 +64,7 @@ void TMain_Form::buildMenu()
     QMenu* edit = addSubmenu(bar, u"N13"_s, u"Редактирование"_s);
     addPending(edit, u"Search"_s, u" Поиск ..."_s);
     edit->addSeparator();
-    addPending(edit, u"Replace"_s, u"   Замена / Добавление / Удаление ..."_s);
+    QAction* replace = addItem(edit, u"Replace"_s, u"   Замена / Добавление / Удаление ..."_s);
     QAction* pereschet = addItem(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
 
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
@@ -118,6 +119,18 @@ void TMain_Form::buildMenu()
     connect(spravDez, &QAction::triggered, this, &TMain_Form::Sprav_DezClick);
     connect(spravStreet, &QAction::triggered, this, &TMain_Form::Sprav_StreetClick);
     connect(pereschet, &QAction::triggered, this, &TMain_Form::PereschetClick);
+    connect(replace, &QAction::triggered, this, &TMain_Form::ReplaceClick);
+}
+
+void TMain_Form::ReplaceClick()
+{
+    RememberListPositions();
+    {
+        TZamena_Form replacement(m_db, m_state.accountingPeriod, this);
+        replacement.exec();
+    }
+    // Payers and charges may have changed, been added or deleted: the lists are read again.
+    ReloadLists();
 }
 
 void TMain_Form::PereschetClick()

@@ -3,7 +3,11 @@
 #include "Database.h"
 #include "Query.h"
 #include "Schema.h"
+#include "SqliteStatement.h"
 #include "Tariffs.h"
+
+#include <QHash>
+#include <QPair>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -95,41 +99,42 @@ RecalculationResult recountPayers(Database& db, const QDate& period,
     if (payerCount.exec() && payerCount.next())
         payers = payerCount.value(0).toLongLong();
     payerCount.finish();
-    Query totals(db, uR"(SELECT t1.T1_ID, t1.NumT1,
+    SqliteStatement totals(db, uR"(SELECT t1.T1_ID, t1.NumT1,
 IFNULL((SELECT SUM(IFNULL(t2.SummaService, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SF,
 IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefit, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOB,
 IFNULL((SELECT SUM(IFNULL(t2.SummaServiceReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SFReg,
 IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefitReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOBReg
 FROM SvedPotreb_T1 t1)"_s);
-    if (!totals.exec()) {
+    SqliteStatement updatePayer(db, uR"(UPDATE SvedPotreb_T1 SET
+Mes = ?1,
+SummaFull = ?2,
+SummaWOBenefit = ?3,
+SummaFullReg = ?4,
+SummaWOBenefitReg = ?5
+WHERE T1_ID = ?6)"_s);
+    if (!totals.isValid() || !updatePayer.isValid()) {
         result.outcome = RecalculationResult::Outcome::Failed;
-        result.message = u"Ошибка чтения данных.\r\n"_s + totals.errorText();
+        result.message = u"Ошибка чтения данных.\r\n"_s +
+                         (totals.isValid() ? updatePayer.errorText() : totals.errorText());
         return result;
     }
-    Query updatePayer(db, uR"(UPDATE SvedPotreb_T1 SET
-Mes = :Mes,
-SummaFull = :SummaFull,
-SummaWOBenefit = :SummaWOBenefit,
-SummaFullReg = :SummaFullReg,
-SummaWOBenefitReg = :SummaWOBenefitReg
-WHERE T1_ID = :T1_ID)"_s);
     listener.phaseStarted(RecalculationListener::Phase::Payers, payers);
     while (totals.next()) {
-        updatePayer.bind(u":Mes"_s, day);
-        updatePayer.bind(u":SummaFull"_s, totals.value(2));
-        updatePayer.bind(u":SummaWOBenefit"_s, totals.value(3));
-        updatePayer.bind(u":SummaFullReg"_s, totals.value(4));
-        updatePayer.bind(u":SummaWOBenefitReg"_s, totals.value(5));
-        updatePayer.bind(u":T1_ID"_s, totals.value(0));
+        updatePayer.bindText(1, day);
+        for (int column = 2; column <= 5; ++column)
+            updatePayer.bindInt64(column, totals.int64(column));
+        updatePayer.bindInt64(6, totals.int64(0));
         if (!updatePayer.exec()) {
             result.outcome = RecalculationResult::Outcome::Failed;
             result.message =
                 u"Ошибка изменения общей суммы.\r\nНомер строки файла со сведениями о потребителе услуг "_s +
-                totals.value(1).toString();
+                (totals.isNull(1) ? QString() : QString::number(totals.int64(1)));
+            totals.reset();
             return result;
         }
         listener.recordDone(++result.payers);
     }
+    totals.reset();
     return result;
 }
 
@@ -164,57 +169,82 @@ RecalculationResult recalculate(Database& db, const QDate& period, Recalculation
         return finish(result);
     }
 
-    // One pass over the charges with the tariff of each, in the table's own order.
-    Query read(
+    // The tariffs of the period, one per catalogue row: the charges then find theirs
+    // without a query each.
+    QHash<QPair<qint64, qint64>, qint64> tariffs;
+    {
+        SqliteStatement rows(
+            db, u"SELECT ss.ServiceID, ss.ServiceWideID, tb.SummaT FROM Sprav_Services ss "
+                "JOIN TariffBank tb ON tb.ServiceTotalID = ss.ServiceTotalID WHERE "_s +
+                    Tariffs::inForceCondition());
+        rows.bindText(1, day);
+        rows.bindText(2, day);
+        while (rows.next()) {
+            if (!rows.isNull(0) && !rows.isNull(1) && !rows.isNull(2))
+                tariffs.insert({rows.int64(0), rows.int64(1)}, rows.int64(2));
+        }
+        if (!rows.errorText().isEmpty()) {
+            result.outcome = RecalculationResult::Outcome::Failed;
+            result.message = u"Ошибка чтения данных.\r\n"_s + rows.errorText();
+            return finish(result);
+        }
+    }
+    // One pass over the charges, in the table's own order, straight through SQLite: a
+    // million charges must not wait on a million named binds.
+    SqliteStatement read(
         db,
         u"SELECT t2.T1_ID, t2.T2_ID, t2.NumT2, t2.Volume, t2.SummaService, "
-        u"t2.SummaServiceWOBenefit,\n"
-        "(SELECT tb.SummaT FROM Sprav_Services ss JOIN TariffBank tb ON tb.ServiceTotalID = "
-        "ss.ServiceTotalID\n WHERE ss.ServiceID = t2.ServiceID AND ss.ServiceWideID = "_s +
-            variantOfCharge() + u"\n AND "_s + Tariffs::inForceCondition() +
-            u") AS SummaT\nFROM SvedNach_T2 t2\nLEFT JOIN SvedPotreb_T1 t1 ON t1.T1_ID = t2.T1_ID"_s);
-    read.bind(u":DATE_1"_s, day);
-    read.bind(u":DATE_2"_s, day);
-    if (!read.exec()) {
+        "t2.SummaServiceWOBenefit, t2.ServiceID, "_s +
+            variantOfCharge() +
+            u" AS ServiceWideID\nFROM SvedNach_T2 t2\nLEFT JOIN SvedPotreb_T1 t1 ON t1.T1_ID = t2.T1_ID"_s);
+    SqliteStatement update(
+        db, u"UPDATE SvedNach_T2\nSET Tariff = ?1,\nSummaServiceWOBenefit = ?2,\n"
+            "SummaService = ?3,\nSummaServiceWOBenefitReg = ?2,\nSummaServiceReg = ?3\n"
+            "WHERE T1_ID = ?4\nAND T2_ID = ?5"_s);
+    if (!read.isValid() || !update.isValid()) {
         result.outcome = RecalculationResult::Outcome::Failed;
-        result.message = u"Ошибка чтения данных.\r\n"_s + read.errorText();
+        result.message = u"Ошибка чтения данных.\r\n"_s +
+                         (read.isValid() ? update.errorText() : read.errorText());
         return finish(result);
     }
-    Query update(db, uR"(UPDATE SvedNach_T2
-SET Tariff = :Tariff,
-SummaServiceWOBenefit = :SummaServiceWOBenefit,
-SummaService = :SummaService,
-SummaServiceWOBenefitReg = :SummaServiceWOBenefitReg,
-SummaServiceReg = :SummaServiceReg
-WHERE T1_ID = :T1_ID
-AND T2_ID = :T2_ID)"_s);
     const int money = Schema::decimalScale(u"SummaService");
     const int volumeScale = Schema::decimalScale(u"Volume");
     const int tariffScale = Schema::decimalScale(u"SummaT");
+    const auto decimal = [&read](int column, int scale) {
+        return read.isNull(column) ? Decimal() : Decimal::fromUnits(read.int64(column), scale);
+    };
     listener.phaseStarted(RecalculationListener::Phase::Charges, chargeCount);
     while (read.next()) {
-        const Decimal tariff = Decimal::fromVariant(read.value(6), tariffScale);
-        const Decimal t = tariff.isNull() ? Decimal::fromUnits(0, 2) : tariff.rescaled(2);
-        const ChargeSums sums = recalculatedSums(
-            t, Decimal::fromVariant(read.value(3), volumeScale),
-            Decimal::fromVariant(read.value(4), money), Decimal::fromVariant(read.value(5), money));
-        update.bind(u":Tariff"_s, t);
-        update.bind(u":SummaService"_s, sums.summa);
-        update.bind(u":SummaServiceWOBenefit"_s, sums.summaWoBenefit);
-        update.bind(u":SummaServiceReg"_s, sums.summa);
-        update.bind(u":SummaServiceWOBenefitReg"_s, sums.summaWoBenefit);
-        update.bind(u":T1_ID"_s, read.value(0));
-        update.bind(u":T2_ID"_s, read.value(1));
+        // No catalogue row, or no tariff in force for it: priced 0.
+        const auto found = read.isNull(6) || read.isNull(7)
+                               ? tariffs.constEnd()
+                               : tariffs.constFind({read.int64(6), read.int64(7)});
+        const Decimal t = found == tariffs.constEnd()
+                              ? Decimal::fromUnits(0, 2)
+                              : Decimal::fromUnits(*found, tariffScale).rescaled(2);
+        const ChargeSums sums =
+            recalculatedSums(t, decimal(3, volumeScale), decimal(4, money), decimal(5, money));
+        update.bindInt64(1, t.units());
+        update.bindInt64(2, sums.summaWoBenefit.units());
+        update.bindInt64(3, sums.summa.units());
+        update.bindInt64(4, read.int64(0));
+        update.bindInt64(5, read.int64(1));
         if (!update.exec()) {
             result.outcome = RecalculationResult::Outcome::Failed;
             result.message =
                 u"Ошибка изменения данных.\r\nНомер строки файла со сведениями о начислениях "_s +
-                read.value(2).toString();
+                (read.isNull(2) ? QString() : QString::number(read.int64(2)));
+            read.reset();
             return finish(result);
         }
         listener.recordDone(++result.charges);
     }
-    read.finish();
+    if (!read.errorText().isEmpty()) {
+        result.outcome = RecalculationResult::Outcome::Failed;
+        result.message = u"Ошибка чтения данных.\r\n"_s + read.errorText();
+        return finish(result);
+    }
+    read.reset();
 
     const RecalculationResult payers = recountPayers(db, period, listener);
     result.payers = payers.payers;

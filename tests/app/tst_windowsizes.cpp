@@ -27,6 +27,7 @@
 #include "T2.h"
 #include "T3.h"
 #include "TestDatabase.h"
+#include "Zamena.h"
 
 #include <QLayout>
 #include <QSignalSpy>
@@ -121,6 +122,8 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TSpravDezEdit_Form>(m_t->db(), TSpravDezEdit_Form::Mode::Add);
     if (window == u"services")
         return std::make_unique<TSpravServices_Form>(m_t->db());
+    if (window == u"replacement")
+        return std::make_unique<TZamena_Form>(m_t->db(), QDate(2026, 12, 1));
     if (window == u"recalculation")
         return std::make_unique<TPereschet_Form>(m_t->db(), QDate(2026, 12, 1));
     if (window == u"houses")
@@ -151,7 +154,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
-                             "export", "preview", "organisations", "organisation", "services", "recalculation", "streets", "houses", "house", "tariffs", "tariff periods",
+                             "export", "preview", "organisations", "organisation", "services", "recalculation", "replacement", "streets", "houses", "house", "tariffs", "tariff periods",
                              "tariff period", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);

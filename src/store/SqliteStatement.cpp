@@ -1,0 +1,93 @@
+#include "SqliteStatement.h"
+
+#include "Database.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+SqliteStatement::SqliteStatement(Database& db, const QString& sql)
+{
+    const QVariant handle = db.connection().driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        m_db = *static_cast<sqlite3* const*>(handle.constData());
+    if (!m_db) {
+        m_error = u"Нет соединения с базой данных."_s;
+        return;
+    }
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_statement, nullptr) !=
+        SQLITE_OK) {
+        fail();
+        m_statement = nullptr;
+    }
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteStatement::fail()
+{
+    m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+void SqliteStatement::bindInt64(int index, std::int64_t value)
+{
+    sqlite3_bind_int64(m_statement, index, sqlite3_int64(value));
+}
+
+void SqliteStatement::bindNull(int index)
+{
+    sqlite3_bind_null(m_statement, index);
+}
+
+void SqliteStatement::bindText(int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+bool SqliteStatement::next()
+{
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail();
+    return false;
+}
+
+bool SqliteStatement::exec()
+{
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    const bool done = rc == SQLITE_DONE || rc == SQLITE_ROW;
+    if (!done)
+        fail();
+    sqlite3_reset(m_statement);
+    return done;
+}
+
+void SqliteStatement::reset()
+{
+    if (m_statement)
+        sqlite3_reset(m_statement);
+}
+
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+std::int64_t SqliteStatement::int64(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
