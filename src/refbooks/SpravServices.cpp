@@ -1,50 +1,20 @@
 #include "SpravServices.h"
 
-#include "CheckMarks.h"
 #include "DataGrid.h"
 #include "Dialogs.h"
 #include "GridRoutines.h"
+#include "MarkedLists.h"
 #include "RecordSetModel.h"
 #include "ServiceSelection.h"
-#include "WaitCursor.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-QLabel* boldLabel(QWidget* parent, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QToolButton* moveButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(24, 24));
-    button->setToolTip(u"Перенести данные"_s);
-    return button;
-}
-
-void readFailed(const RecordSetModel* model)
-{
-    Dialogs::current().error(u"Ошибка чтения данных.\r\n"_s + model->recordSet().errorString());
-}
-
-} // namespace
 
 TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
     : QDialog(parent)
@@ -68,19 +38,12 @@ TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
     ServiceAll_DBG = new DataGrid(this);
     ServiceAll_DBG->setObjectName(u"ServiceAll_DBG"_s);
     ServiceAll_DBG->setTitleSort(DataGrid::TitleSort::MemTable);
-    ServiceAll_DBG->setItemDelegateForColumn(
-        0, new CheckMarkDelegate(
-               [this](const QModelIndex& index) -> QVariant {
-                   const QVariantList key = index.data(RecordSetModel::KeyRole).toList();
-                   return key.isEmpty() ? QVariant()
-                                        : QVariant(isMarked(key.first().toInt()) ? 1 : 0);
-               },
-               ServiceAll_DBG));
+    MarkedLists::showMarks(ServiceAll_DBG, &m_marked);
     ServiceAll_DBG->installEventFilter(this);
     Service_DBG = new DataGrid(this);
     Service_DBG->setObjectName(u"Service_DBG"_s);
-    Select_BBtn = moveButton(this, "Select_BBtn", QStyle::SP_ArrowRight);
-    UnSelect_BBtn = moveButton(this, "UnSelect_BBtn", QStyle::SP_ArrowLeft);
+    Select_BBtn = MarkedLists::moveButton(this, "Select_BBtn", QStyle::SP_ArrowRight);
+    UnSelect_BBtn = MarkedLists::moveButton(this, "UnSelect_BBtn", QStyle::SP_ArrowLeft);
     Service_Label = new QLabel(u"0"_s, this);
     Service_Label->setObjectName(u"Service_Label"_s);
     ServiceAll_Label = new QLabel(u"0"_s, this);
@@ -92,8 +55,8 @@ TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
     moves->addWidget(UnSelect_BBtn);
     moves->addStretch();
     auto* layout = new QGridLayout(this);
-    layout->addWidget(boldLabel(this, u"Общий справочник услуг:"_s), 0, 0);
-    layout->addWidget(boldLabel(this, u"Услуги, оказываемые организацией:"_s), 0, 2);
+    layout->addWidget(MarkedLists::boldLabel(this, u"Общий справочник услуг:"_s), 0, 0);
+    layout->addWidget(MarkedLists::boldLabel(this, u"Услуги, оказываемые организацией:"_s), 0, 2);
     layout->addWidget(ServiceAll_DBG, 1, 0);
     layout->addLayout(moves, 1, 1);
     layout->addWidget(Service_DBG, 1, 2);
@@ -115,7 +78,7 @@ TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
     Select_BBtn->setEnabled(false);
     rebuildAvailable();
     if (!m_provided->open(m_db, RefBooks::servicesProvidedSql()))
-        readFailed(m_provided);
+        MarkedLists::readFailed(m_provided);
     Service_DBG->setRecordModel(m_provided);
     ServiceAll_DBG->setRecordModel(m_available);
     // The names take the room the codes leave.
@@ -134,9 +97,7 @@ TSpravServices_Form::TSpravServices_Form(Database& db, QWidget* parent)
 bool TSpravServices_Form::eventFilter(QObject* watched, QEvent* event)
 {
     // The space bar marks as a double click does, for an operator at the keyboard.
-    if (watched == ServiceAll_DBG && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
-        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    if (watched == ServiceAll_DBG && MarkedLists::isMarkKey(event)) {
         ServiceAll_DBGDblClick();
         return true;
     }
@@ -150,7 +111,7 @@ void TSpravServices_Form::rebuildAvailable()
                         ? m_available->refresh()
                         : m_available->open(m_db, RefBooks::servicesNotProvidedSql());
     if (!ok)
-        readFailed(m_available);
+        MarkedLists::readFailed(m_available);
     ServiceAll_Label->setText(QString::number(m_available->rowCount()));
     Select_BBtn->setEnabled(false);
     ServiceAll_DBG->viewport()->update();
@@ -164,13 +125,8 @@ void TSpravServices_Form::refreshProvided()
 
 void TSpravServices_Form::ServiceAll_DBGDblClick()
 {
-    const RecordSet& rows = m_available->recordSet();
-    const int row = rows.currentRow();
-    if (rows.rowCount() == 0 || row < 0)
+    if (!MarkedLists::flipCurrentMark(m_available->recordSet(), u"ServiceID", m_marked))
         return;
-    const int id = rows.value(row, u"ServiceID").toInt();
-    if (!m_marked.remove(id))
-        m_marked.insert(id);
     Select_BBtn->setEnabled(!m_marked.isEmpty());
     ServiceAll_DBG->viewport()->update();
 }
@@ -180,24 +136,11 @@ void TSpravServices_Form::Select_BBtnClick()
     const RecordSet& rows = m_available->recordSet();
     if (rows.rowCount() == 0)
         return;
-    {
-        WaitCursor wait;
-        // In the order the list shows; a service that fails is named and the rest go on.
-        for (int row = 0; row < rows.rowCount(); ++row) {
-            const int id = rows.value(row, u"ServiceID").toInt();
-            if (!m_marked.contains(id))
-                continue;
-            const RefBooks::BookWrite moved =
-                RefBooks::provideService(m_db, id, rows.value(row, u"ServiceName").toString());
-            if (!moved.ok) {
-                QApplication::restoreOverrideCursor();
-                Dialogs::current().error(moved.message);
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-            }
-        }
-    }
+    MarkedLists::moveMarked(
+        rows, m_marked, u"ServiceID", u"ServiceName",
+        [this](int id, const QString& name) { return RefBooks::provideService(m_db, id, name); });
     if (!CommonFnc::RefreshQueryKeepPosition(Service_DBG))
-        readFailed(m_provided);
+        MarkedLists::readFailed(m_provided);
     refreshProvided();
     rebuildAvailable();
 }
@@ -217,7 +160,7 @@ void TSpravServices_Form::UnSelect_BBtnClick()
     if (!withdrawn.ok)
         Dialogs::current().error(withdrawn.message);
     if (!CommonFnc::RefreshQueryKeepPosition(Service_DBG))
-        readFailed(m_provided);
+        MarkedLists::readFailed(m_provided);
     refreshProvided();
     if (withdrawn.ok)
         rebuildAvailable();

@@ -1,18 +1,16 @@
 #include "SpravStreet.h"
 
-#include "CheckMarks.h"
 #include "DataGrid.h"
 #include "Dialogs.h"
 #include "GridRoutines.h"
 #include "InputFilters.h"
+#include "MarkedLists.h"
 #include "RecordSetModel.h"
 #include "StreetSelection.h"
-#include "WaitCursor.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,32 +19,6 @@
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-QLabel* boldLabel(QWidget* parent, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QToolButton* moveButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon)
-{
-    QToolButton* button =
-        CommonFnc::MakeListButton(parent, QString::fromLatin1(name), icon, u"Перенести данные"_s);
-    button->setIconSize(QSize(24, 24));
-    return button;
-}
-
-void readFailed(const RecordSetModel* model)
-{
-    Dialogs::current().error(u"Ошибка чтения данных.\r\n"_s + model->recordSet().errorString());
-}
-
-} // namespace
 
 TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
     : QDialog(parent)
@@ -78,14 +50,7 @@ TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
     StreetAll_DBG = new DataGrid(this);
     StreetAll_DBG->setObjectName(u"StreetAll_DBG"_s);
     StreetAll_DBG->setTitleSort(DataGrid::TitleSort::MemTable);
-    StreetAll_DBG->setItemDelegateForColumn(
-        0, new CheckMarkDelegate(
-               [this](const QModelIndex& index) -> QVariant {
-                   const QVariantList key = index.data(RecordSetModel::KeyRole).toList();
-                   return key.isEmpty() ? QVariant()
-                                        : QVariant(isMarked(key.first().toInt()) ? 1 : 0);
-               },
-               StreetAll_DBG));
+    MarkedLists::showMarks(StreetAll_DBG, &m_marked);
     StreetAll_DBG->installEventFilter(this);
     Street_DBG = new DataGrid(this);
     Street_DBG->setObjectName(u"Street_DBG"_s);
@@ -95,8 +60,8 @@ TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
     UnselectAll_BBtn = new QPushButton(u" отменить выбор"_s, this);
     UnselectAll_BBtn->setObjectName(u"UnselectAll_BBtn"_s);
     UnselectAll_BBtn->setToolTip(u"Отменить выбор"_s);
-    Insert_BBtn = moveButton(this, "Insert_BBtn", QStyle::SP_ArrowRight);
-    Delete_BBtn = moveButton(this, "Delete_BBtn", QStyle::SP_ArrowLeft);
+    Insert_BBtn = MarkedLists::moveButton(this, "Insert_BBtn", QStyle::SP_ArrowRight);
+    Delete_BBtn = MarkedLists::moveButton(this, "Delete_BBtn", QStyle::SP_ArrowLeft);
     DeleteAll_BBtn =
         new QPushButton(u" очистить справочник улиц, обслуживаемых организацией"_s, this);
     DeleteAll_BBtn->setObjectName(u"DeleteAll_BBtn"_s);
@@ -128,8 +93,8 @@ TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
         return row;
     };
     auto* layout = new QGridLayout(this);
-    layout->addWidget(boldLabel(this, u"Общий справочник улиц:"_s), 0, 0);
-    layout->addWidget(boldLabel(this, u"Улицы, обслуживаемые организацией:"_s), 0, 2);
+    layout->addWidget(MarkedLists::boldLabel(this, u"Общий справочник улиц:"_s), 0, 0);
+    layout->addWidget(MarkedLists::boldLabel(this, u"Улицы, обслуживаемые организацией:"_s), 0, 2);
     layout->addLayout(search, 1, 0);
     layout->addWidget(StreetAll_DBG, 2, 0);
     layout->addLayout(moves, 2, 1);
@@ -147,7 +112,7 @@ TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
     Insert_BBtn->setEnabled(false);
     rebuildAvailable();
     if (!m_served->open(m_db, RefBooks::streetsServedSql()))
-        readFailed(m_served);
+        MarkedLists::readFailed(m_served);
     StreetAll_DBG->setRecordModel(m_available);
     Street_DBG->setRecordModel(m_served);
     StreetAll_DBG->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
@@ -172,9 +137,7 @@ TSpravStreet_Form::TSpravStreet_Form(Database& db, QWidget* parent)
 bool TSpravStreet_Form::eventFilter(QObject* watched, QEvent* event)
 {
     // The space bar marks as a double click does.
-    if (watched == StreetAll_DBG && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
-        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    if (watched == StreetAll_DBG && MarkedLists::isMarkKey(event)) {
         StreetAll_DBGDblClick();
         return true;
     }
@@ -195,7 +158,7 @@ void TSpravStreet_Form::rebuildAvailable()
                         ? m_available->reopen(params)
                         : m_available->open(m_db, RefBooks::streetsNotServedSql(), params);
     if (!ok)
-        readFailed(m_available);
+        MarkedLists::readFailed(m_available);
     StreetAll_Label->setText(QString::number(m_available->rowCount()));
     markingChanged();
 }
@@ -216,14 +179,8 @@ void TSpravStreet_Form::Search_BBtnClick()
 
 void TSpravStreet_Form::StreetAll_DBGDblClick()
 {
-    const RecordSet& rows = m_available->recordSet();
-    const int row = rows.currentRow();
-    if (rows.rowCount() == 0 || row < 0)
-        return;
-    const int id = rows.value(row, u"StreetID").toInt();
-    if (!m_marked.remove(id))
-        m_marked.insert(id);
-    markingChanged();
+    if (MarkedLists::flipCurrentMark(m_available->recordSet(), u"StreetID", m_marked))
+        markingChanged();
 }
 
 void TSpravStreet_Form::SelectAll_BBtnClick()
@@ -253,24 +210,11 @@ void TSpravStreet_Form::Insert_BBtnClick()
     const RecordSet& rows = m_available->recordSet();
     if (rows.rowCount() == 0)
         return;
-    {
-        WaitCursor wait;
-        // In the order the list shows; a street that fails is named and the rest go on.
-        for (int row = 0; row < rows.rowCount(); ++row) {
-            const int id = rows.value(row, u"StreetID").toInt();
-            if (!m_marked.contains(id))
-                continue;
-            const RefBooks::BookWrite moved =
-                RefBooks::serveStreet(m_db, id, rows.value(row, u"StreetName").toString());
-            if (!moved.ok) {
-                QApplication::restoreOverrideCursor();
-                Dialogs::current().error(moved.message);
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-            }
-        }
-    }
+    MarkedLists::moveMarked(
+        rows, m_marked, u"StreetID", u"StreetName",
+        [this](int id, const QString& name) { return RefBooks::serveStreet(m_db, id, name); });
     if (!CommonFnc::RefreshQueryKeepPosition(Street_DBG))
-        readFailed(m_served);
+        MarkedLists::readFailed(m_served);
     refreshServed();
     rebuildAvailable();
 }
@@ -290,7 +234,7 @@ void TSpravStreet_Form::Delete_BBtnClick()
     if (!moved.ok)
         Dialogs::current().error(moved.message);
     if (!CommonFnc::RefreshQueryKeepPosition(Street_DBG))
-        readFailed(m_served);
+        MarkedLists::readFailed(m_served);
     refreshServed();
     if (moved.ok)
         rebuildAvailable();
@@ -308,7 +252,7 @@ void TSpravStreet_Form::DeleteAll_BBtnClick()
     if (!moved.ok)
         Dialogs::current().error(moved.message);
     if (!CommonFnc::RefreshQueryKeepPosition(Street_DBG))
-        readFailed(m_served);
+        MarkedLists::readFailed(m_served);
     refreshServed();
     if (moved.ok)
         rebuildAvailable();
