@@ -9,6 +9,8 @@
 #include <QHash>
 #include <QPair>
 
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace Bulk {
@@ -99,12 +101,13 @@ RecalculationResult recountPayers(Database& db, const QDate& period,
     if (payerCount.exec() && payerCount.next())
         payers = payerCount.value(0).toLongLong();
     payerCount.finish();
-    SqliteStatement totals(db, uR"(SELECT t1.T1_ID, t1.NumT1,
-IFNULL((SELECT SUM(IFNULL(t2.SummaService, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SF,
-IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefit, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOB,
-IFNULL((SELECT SUM(IFNULL(t2.SummaServiceReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SFReg,
-IFNULL((SELECT SUM(IFNULL(t2.SummaServiceWOBenefitReg, 0)) FROM SvedNach_T2 t2 WHERE t2.T1_ID = t1.T1_ID), 0) AS SWOBReg
-FROM SvedPotreb_T1 t1)"_s);
+    // The charges summed per payer in one pass over them, walked beside the payers in key
+    // order: a payer the sums do not reach has no charges.
+    SqliteStatement payerRows(db, u"SELECT T1_ID, NumT1 FROM SvedPotreb_T1 ORDER BY T1_ID"_s);
+    SqliteStatement sums(
+        db, uR"(SELECT T1_ID, SUM(IFNULL(SummaService, 0)), SUM(IFNULL(SummaServiceWOBenefit, 0)),
+SUM(IFNULL(SummaServiceReg, 0)), SUM(IFNULL(SummaServiceWOBenefitReg, 0))
+FROM SvedNach_T2 GROUP BY T1_ID ORDER BY T1_ID)"_s);
     SqliteStatement updatePayer(db, uR"(UPDATE SvedPotreb_T1 SET
 Mes = ?1,
 SummaFull = ?2,
@@ -112,29 +115,37 @@ SummaWOBenefit = ?3,
 SummaFullReg = ?4,
 SummaWOBenefitReg = ?5
 WHERE T1_ID = ?6)"_s);
-    if (!totals.isValid() || !updatePayer.isValid()) {
-        result.outcome = RecalculationResult::Outcome::Failed;
-        result.message = u"Ошибка чтения данных.\r\n"_s +
-                         (totals.isValid() ? updatePayer.errorText() : totals.errorText());
-        return result;
+    for (const SqliteStatement* statement : {&payerRows, &sums, &updatePayer}) {
+        if (!statement->isValid()) {
+            result.outcome = RecalculationResult::Outcome::Failed;
+            result.message = u"Ошибка чтения данных.\r\n"_s + statement->errorText();
+            return result;
+        }
     }
     listener.phaseStarted(RecalculationListener::Phase::Payers, payers);
-    while (totals.next()) {
+    bool moreSums = sums.next();
+    while (payerRows.next()) {
+        const std::int64_t payer = payerRows.int64(0);
+        while (moreSums && sums.int64(0) < payer)
+            moreSums = sums.next();
+        const bool has = moreSums && sums.int64(0) == payer;
         updatePayer.bindText(1, day);
-        for (int column = 2; column <= 5; ++column)
-            updatePayer.bindInt64(column, totals.int64(column));
-        updatePayer.bindInt64(6, totals.int64(0));
+        for (int column = 1; column <= 4; ++column)
+            updatePayer.bindInt64(column + 1, has ? sums.int64(column) : 0);
+        updatePayer.bindInt64(6, payer);
         if (!updatePayer.exec()) {
             result.outcome = RecalculationResult::Outcome::Failed;
             result.message =
                 u"Ошибка изменения общей суммы.\r\nНомер строки файла со сведениями о потребителе услуг "_s +
-                (totals.isNull(1) ? QString() : QString::number(totals.int64(1)));
-            totals.reset();
+                (payerRows.isNull(1) ? QString() : QString::number(payerRows.int64(1)));
+            payerRows.reset();
+            sums.reset();
             return result;
         }
         listener.recordDone(++result.payers);
     }
-    totals.reset();
+    payerRows.reset();
+    sums.reset();
     return result;
 }
 
@@ -189,14 +200,26 @@ RecalculationResult recalculate(Database& db, const QDate& period, Recalculation
             return finish(result);
         }
     }
+    // The payers' lock and stove types, which pick the variant of some services.
+    struct Types
+    {
+        std::int64_t lock = 0;
+        std::int64_t stove = 0;
+        bool lockNull = true;
+        bool stoveNull = true;
+    };
+    QHash<std::int64_t, Types> payerTypes;
+    {
+        SqliteStatement rows(db, u"SELECT T1_ID, TypeLockID, TypeStoveID FROM SvedPotreb_T1"_s);
+        while (rows.next())
+            payerTypes.insert(rows.int64(0),
+                              {rows.int64(1), rows.int64(2), rows.isNull(1), rows.isNull(2)});
+    }
     // One pass over the charges, in the table's own order, straight through SQLite: a
     // million charges must not wait on a million named binds.
     SqliteStatement read(
-        db,
-        u"SELECT t2.T1_ID, t2.T2_ID, t2.NumT2, t2.Volume, t2.SummaService, "
-        "t2.SummaServiceWOBenefit, t2.ServiceID, "_s +
-            variantOfCharge() +
-            u" AS ServiceWideID\nFROM SvedNach_T2 t2\nLEFT JOIN SvedPotreb_T1 t1 ON t1.T1_ID = t2.T1_ID"_s);
+        db, u"SELECT T1_ID, T2_ID, NumT2, Volume, SummaService, SummaServiceWOBenefit, ServiceID "
+            "FROM SvedNach_T2"_s);
     SqliteStatement update(
         db, u"UPDATE SvedNach_T2\nSET Tariff = ?1,\nSummaServiceWOBenefit = ?2,\n"
             "SummaService = ?3,\nSummaServiceWOBenefitReg = ?2,\nSummaServiceReg = ?3\n"
@@ -215,10 +238,25 @@ RecalculationResult recalculate(Database& db, const QDate& period, Recalculation
     };
     listener.phaseStarted(RecalculationListener::Phase::Charges, chargeCount);
     while (read.next()) {
-        // No catalogue row, or no tariff in force for it: priced 0.
-        const auto found = read.isNull(6) || read.isNull(7)
-                               ? tariffs.constEnd()
-                               : tariffs.constFind({read.int64(6), read.int64(7)});
+        // The variant as variantOfCharge() says; a charge without one, or without a tariff in
+        // force for it, is priced 0.
+        auto found = tariffs.constEnd();
+        if (!read.isNull(6)) {
+            const std::int64_t service = read.int64(6);
+            const auto payer = payerTypes.constFind(read.int64(0));
+            std::optional<std::int64_t> variant;
+            if (service == 10) {
+                if (payer != payerTypes.constEnd() && !payer->lockNull && payer->lock > 0)
+                    variant = payer->lock;
+            } else if (service == 20 || service == 27 || (service >= 154 && service <= 158)) {
+                if (payer != payerTypes.constEnd() && !payer->stoveNull)
+                    variant = payer->stove;
+            } else {
+                variant = 0;
+            }
+            if (variant)
+                found = tariffs.constFind({service, *variant});
+        }
         const Decimal t = found == tariffs.constEnd()
                               ? Decimal::fromUnits(0, 2)
                               : Decimal::fromUnits(*found, tariffScale).rescaled(2);
