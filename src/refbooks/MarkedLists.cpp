@@ -65,6 +65,19 @@ void moveMarked(const RecordSet& rows, const QSet<int>& marked, QStringView idFi
     }
 }
 
+std::optional<bool> moveCurrentBack(const RecordSet& rows, QStringView idField,
+                                    const QString& question,
+                                    const std::function<RefBooks::BookWrite(int id)>& moveBack)
+{
+    const int row = rows.currentRow();
+    if (rows.rowCount() == 0 || row < 0 || !Dialogs::current().question(question))
+        return std::nullopt;
+    const RefBooks::BookWrite moved = moveBack(rows.value(row, idField).toInt());
+    if (!moved.ok)
+        Dialogs::current().error(moved.message);
+    return moved.ok;
+}
+
 void readFailed(const RecordSetModel* model)
 {
     Dialogs::current().error(u"Ошибка чтения данных.\r\n"_s + model->recordSet().errorString());

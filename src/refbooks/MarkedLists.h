@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include <functional>
+#include <optional>
 
 class DataGrid;
 class QEvent;
@@ -35,6 +36,13 @@ bool flipCurrentMark(const RecordSet& rows, QStringView idField, QSet<int>& mark
 void moveMarked(const RecordSet& rows, const QSet<int>& marked, QStringView idField,
                 QStringView nameField,
                 const std::function<RefBooks::BookWrite(int id, const QString& name)>& move);
+
+/// Moves the current row of `rows` back after asking `question`, with `moveBack`; a
+/// failure is told. Nothing when there was no current row or the operator said No;
+/// otherwise whether the database took it.
+std::optional<bool> moveCurrentBack(const RecordSet& rows, QStringView idField,
+                                    const QString& question,
+                                    const std::function<RefBooks::BookWrite(int id)>& moveBack);
 
 /// Tells that a list could not be read.
 void readFailed(const RecordSetModel* model);

@@ -148,20 +148,18 @@ void TSpravServices_Form::Select_BBtnClick()
 void TSpravServices_Form::UnSelect_BBtnClick()
 {
     const RecordSet& rows = m_provided->recordSet();
-    const int row = rows.currentRow();
-    if (rows.rowCount() == 0 || row < 0)
+    if (rows.rowCount() == 0 || rows.currentRow() < 0)
         return;
-    if (!Dialogs::current().question(
-            u"Будет удалена запись из справочника услуг, оказываемых организацией.\r\n"
-            "Вы уверены?"_s))
+    const std::optional<bool> moved = MarkedLists::moveCurrentBack(
+        rows, u"ServiceID",
+        u"Будет удалена запись из справочника услуг, оказываемых организацией.\r\nВы уверены?"_s,
+        [this](int id) { return RefBooks::withdrawService(m_db, id); });
+    if (!moved)
         return;
-    const RefBooks::BookWrite withdrawn =
-        RefBooks::withdrawService(m_db, rows.value(row, u"ServiceID").toInt());
-    if (!withdrawn.ok)
-        Dialogs::current().error(withdrawn.message);
+    // The list is read again also after a refusal: it shows what the book holds.
     if (!CommonFnc::RefreshQueryKeepPosition(Service_DBG))
         MarkedLists::readFailed(m_provided);
     refreshProvided();
-    if (withdrawn.ok)
+    if (*moved)
         rebuildAvailable();
 }

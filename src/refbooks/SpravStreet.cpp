@@ -222,21 +222,19 @@ void TSpravStreet_Form::Insert_BBtnClick()
 void TSpravStreet_Form::Delete_BBtnClick()
 {
     const RecordSet& rows = m_served->recordSet();
-    const int row = rows.currentRow();
-    if (rows.rowCount() == 0 || row < 0)
+    if (rows.rowCount() == 0 || rows.currentRow() < 0)
         return;
-    if (!Dialogs::current().question(
-            u"Будет удалена запись из справочника улиц, обслуживаемых организацией.\r\n"
-            "Вы уверены?"_s))
+    const std::optional<bool> moved = MarkedLists::moveCurrentBack(
+        rows, u"StreetID",
+        u"Будет удалена запись из справочника улиц, обслуживаемых организацией.\r\nВы уверены?"_s,
+        [this](int id) { return RefBooks::stopServingStreet(m_db, id); });
+    if (!moved)
         return;
-    const RefBooks::BookWrite moved =
-        RefBooks::stopServingStreet(m_db, rows.value(row, u"StreetID").toInt());
-    if (!moved.ok)
-        Dialogs::current().error(moved.message);
+    // The list is read again also after a refusal: it shows what the book holds.
     if (!CommonFnc::RefreshQueryKeepPosition(Street_DBG))
         MarkedLists::readFailed(m_served);
     refreshServed();
-    if (moved.ok)
+    if (*moved)
         rebuildAvailable();
 }
 
