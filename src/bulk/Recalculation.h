@@ -59,6 +59,13 @@ struct ChargeSums
 };
 ChargeSums recalculatedSums(const Decimal& tariff, const Decimal& volume, const Decimal& oldSumma,
                             const Decimal& oldWoBenefit);
+/// The same in integer units: tariff and sums in kopecks, volume in thousandths.
+struct ChargeUnits
+{
+    qint64 summa = 0;
+    qint64 woBenefit = 0;
+};
+ChargeUnits recalculatedUnits(qint64 tariff, qint64 volume, qint64 oldSumma, qint64 oldWoBenefit);
 
 /// The ServiceWideID of the catalogue row a charge `t2` of payer `t1` belongs to, as an
 /// SQL expression: a lock device by the payer's lock type (none without one), gas and

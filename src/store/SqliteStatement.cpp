@@ -9,11 +9,21 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-SqliteStatement::SqliteStatement(Database& db, const QString& sql)
+namespace {
+
+sqlite3* connectionOf(Database& db)
 {
     const QVariant handle = db.connection().driver()->handle();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        m_db = *static_cast<sqlite3* const*>(handle.constData());
+        return *static_cast<sqlite3* const*>(handle.constData());
+    return nullptr;
+}
+
+} // namespace
+
+SqliteStatement::SqliteStatement(Database& db, const QString& sql)
+    : m_db(connectionOf(db))
+{
     if (!m_db) {
         m_error = u"Нет соединения с базой данных."_s;
         return;
@@ -70,6 +80,7 @@ bool SqliteStatement::exec()
         return false;
     const int rc = sqlite3_step(m_statement);
     const bool done = rc == SQLITE_DONE || rc == SQLITE_ROW;
+    m_changes = done ? sqlite3_changes64(m_db) : 0;
     if (!done)
         fail();
     sqlite3_reset(m_statement);
@@ -90,4 +101,38 @@ bool SqliteStatement::isNull(int column) const
 std::int64_t SqliteStatement::int64(int column) const
 {
     return sqlite3_column_int64(m_statement, column);
+}
+
+ScopedSqlFunction::ScopedSqlFunction(Database& db, const char* name, int argumentCount, Body body)
+    : m_db(connectionOf(db))
+    , m_name(name)
+    , m_argumentCount(argumentCount)
+    , m_body(std::move(body))
+{
+    m_valid = m_db && argumentCount <= 16 &&
+              sqlite3_create_function_v2(m_db, m_name.constData(), argumentCount, SQLITE_UTF8, this,
+                                         &ScopedSqlFunction::call, nullptr, nullptr,
+                                         nullptr) == SQLITE_OK;
+}
+
+ScopedSqlFunction::~ScopedSqlFunction()
+{
+    if (m_valid)
+        sqlite3_create_function_v2(m_db, m_name.constData(), m_argumentCount, SQLITE_UTF8, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr);
+}
+
+void ScopedSqlFunction::call(sqlite3_context* context, int count, sqlite3_value** values)
+{
+    const auto* self = static_cast<const ScopedSqlFunction*>(sqlite3_user_data(context));
+    Argument arguments[16];
+    for (int i = 0; i < count && i < 16; ++i) {
+        if (sqlite3_value_type(values[i]) != SQLITE_NULL)
+            arguments[i] = sqlite3_int64(sqlite3_value_int64(values[i]));
+    }
+    const Argument result = self->m_body(arguments);
+    if (result)
+        sqlite3_result_int64(context, sqlite3_int64(*result));
+    else
+        sqlite3_result_null(context);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 class Database;
 struct sqlite3_stmt;
@@ -31,6 +33,8 @@ public:
     bool exec();
     /// Makes the statement ready to run again; the binds stay.
     void reset();
+    /// The rows the last exec() wrote.
+    std::int64_t changes() const { return m_changes; }
 
     bool isNull(int column) const;
     std::int64_t int64(int column) const;
@@ -41,4 +45,30 @@ private:
     struct sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QString m_error;
+    std::int64_t m_changes = 0;
+};
+
+/// An SQL function of integers on the run's connection for as long as this object lives:
+/// lets one set-based statement compute every row with the program's own routine. NULL
+/// arguments arrive as nullopt; a nullopt result is NULL.
+class ScopedSqlFunction
+{
+public:
+    using Argument = std::optional<std::int64_t>;
+    using Body = std::function<Argument(const Argument* arguments)>;
+    ScopedSqlFunction(Database& db, const char* name, int argumentCount, Body body);
+    ~ScopedSqlFunction();
+    ScopedSqlFunction(const ScopedSqlFunction&) = delete;
+    ScopedSqlFunction& operator=(const ScopedSqlFunction&) = delete;
+
+    bool isValid() const { return m_valid; }
+
+private:
+    static void call(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+
+    struct sqlite3* m_db = nullptr;
+    QByteArray m_name;
+    int m_argumentCount = 0;
+    Body m_body;
+    bool m_valid = false;
 };

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void variantsAndTariffs();
     void missingTariffsChangeNothing();
     void payersGetTheirTotalsAndThePeriod();
+    void failureKeepsWhatWasDone_data();
     void failureKeepsWhatWasDone();
     void window();
     void demoStatementStaysFitForExport();
@@ -266,26 +267,60 @@ void TestRecalculation::payersGetTheirTotalsAndThePeriod()
     QCOMPARE(two.value(u"Mes"_s).toString(), u"2026-12-01"_s);
 }
 
+void TestRecalculation::failureKeepsWhatWasDone_data()
+{
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("charges");
+    QTest::addColumn<int>("payers");
+    // Enough payers that the statement is written in many parts: the refusal falls inside
+    // one, after others are through and after a charge of its own part.
+    QTest::newRow("charge")
+        << u"BEFORE UPDATE ON SvedNach_T2 WHEN OLD.T1_ID = 151 AND OLD.T2_ID = 2"_s
+        << u"Ошибка изменения данных.\r\nНомер строки файла со сведениями о начислениях 15102"_s
+        << 150 * 3 + 1 << 0;
+    QTest::newRow("payer")
+        << u"BEFORE UPDATE ON SvedPotreb_T1 WHEN OLD.T1_ID = 151"_s
+        << u"Ошибка изменения общей суммы.\r\nНомер строки файла со сведениями о потребителе услуг 151"_s
+        << 250 * 3 << 150;
+}
+
 void TestRecalculation::failureKeepsWhatWasDone()
 {
-    QVERIFY(payer(1, 0, 1));
-    QVERIFY(charge(1, 1, 1, 10000, 20000, 15000));
-    QVERIFY(charge(1, 2, 1, 20000, 100, 100));
-    QVERIFY(charge(1, 3, 1, 30000, 100, 100));
-    // The database refuses the second charge's new sums.
-    QVERIFY(m_t->exec(u"CREATE TRIGGER refuse BEFORE UPDATE ON SvedNach_T2 WHEN OLD.T2_ID = 2 "
-                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
+    QFETCH(QString, refusal);
+    QFETCH(QString, message);
+    QFETCH(int, charges);
+    QFETCH(int, payers);
+    for (int t1 = 1; t1 <= 250; ++t1) {
+        QVERIFY(payer(t1, 0, 1));
+        QVERIFY(charge(t1, 1, 1, 10000, 20000, 15000));
+        QVERIFY(charge(t1, 2, 1, 20000, 100, 100));
+        QVERIFY(charge(t1, 3, 1, 30000, 100, 100));
+    }
+    QVERIFY(m_t->exec(u"CREATE TRIGGER refuse "_s + refusal +
+                      u" BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
     Silent silent;
     const RecalculationResult result = recalculate(m_t->db(), Period, silent);
     QCOMPARE(result.outcome, RecalculationResult::Outcome::Failed);
-    QCOMPARE(result.message,
-             u"Ошибка изменения данных.\r\nНомер строки файла со сведениями о начислениях 102"_s);
-    QCOMPARE(result.charges, 1);
-    QVERIFY(sumsOf(1, 1) != u" 20000 15000  "_s);
-    QCOMPARE(sumsOf(1, 2), u" 100 100  "_s);
-    QCOMPARE(sumsOf(1, 3), u" 100 100  "_s);
-    // The payer phase did not run, and nothing is left open.
-    QCOMPARE(m_t->scalar(u"SELECT Mes FROM SvedPotreb_T1"_s).toString(), u"2020-01-01"_s);
+    QCOMPARE(result.message, message);
+    QCOMPARE(result.charges, charges);
+    QCOMPARE(result.payers, payers);
+    const QString untouched = u" 100 100  "_s;
+    QCOMPARE(m_t->scalar(u"SELECT COUNT(*) FROM SvedNach_T2 WHERE Tariff IS NOT NULL"_s).toInt(),
+             charges);
+    QCOMPARE(m_t->scalar(u"SELECT COUNT(*) FROM SvedPotreb_T1 WHERE Mes = '2026-12-01'"_s).toInt(),
+             payers);
+    if (payers == 0) {
+        QVERIFY(sumsOf(150, 3) != untouched);
+        QVERIFY(sumsOf(151, 1) != u" 20000 15000  "_s);
+        QCOMPARE(sumsOf(151, 2), untouched);
+        QCOMPARE(sumsOf(152, 1), u" 20000 15000  "_s);
+    } else {
+        QCOMPARE(m_t->scalar(u"SELECT Mes FROM SvedPotreb_T1 WHERE T1_ID = 150"_s).toString(),
+                 u"2026-12-01"_s);
+        QCOMPARE(m_t->scalar(u"SELECT Mes FROM SvedPotreb_T1 WHERE T1_ID = 152"_s).toString(),
+                 u"2020-01-01"_s);
+    }
     QVERIFY(!m_t->db().inTransaction());
 }
 
