@@ -5,11 +5,13 @@
 //
 // Builds a fresh working database in a temporary folder, fills it with generated payers
 // (and two charges and a person each), then times the list operations the operator
-// waits for, the grid's column fitting among them (offscreen when there is no display).
+// waits for, the grid's column fitting (offscreen when there is no display) and the payer
+// search among them.
 // Prints one line per operation with the best of three runs in milliseconds.
 
 #include "DataGrid.h"
 #include "Database.h"
+#include "PayerSearch.h"
 #include "Query.h"
 #include "RecordSet.h"
 #include "RecordSetModel.h"
@@ -28,16 +30,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList Surnames = {u"Иванов"_s, u"Смирнова"_s, u"Кузнецов"_s, u"Попова"_s, u"Васильев"_s,
-                              u"Петрова"_s, u"Соколов"_s, u"Михайлова"_s, u"Новиков"_s, u"Фёдорова"_s,
-                              u"Морозов"_s, u"Волкова"_s, u"Алексеев"_s, u"Лебедева"_s, u"Семёнов"_s};
+const QStringList Surnames = {u"Иванов"_s,   u"Смирнова"_s, u"Кузнецов"_s, u"Попова"_s,
+                              u"Васильев"_s, u"Петрова"_s,  u"Соколов"_s,  u"Михайлова"_s,
+                              u"Новиков"_s,  u"Фёдорова"_s, u"Морозов"_s,  u"Волкова"_s,
+                              u"Алексеев"_s, u"Лебедева"_s, u"Семёнов"_s};
 const QStringList Names = {u"Анна"_s, u"Иван"_s, u"Мария"_s, u"Пётр"_s, u"Елена"_s, u"Сергей"_s};
 
 bool fill(Database& db, int payers, QTextStream& out)
 {
     QRandomGenerator rng(20261209);
     Transaction tx(db);
-    Query p(db, uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DezID, DezVladID, MO, Name1, Name2, Name3,
+    Query p(db,
+            uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DezID, DezVladID, MO, Name1, Name2, Name3,
         StreetID_BTI, HouseNum, FlatNum, ENumlsID, Numls, Mes, TypeOwnID, TypeOccupancyID, PplCntReg,
         SquareTotal, SquareLive, TypeLockID, TypeStoveID, SummaFull, SummaWOBenefit, SummaFullReg,
         SummaWOBenefitReg) VALUES (:ID, :ID, 117, 117, 1, :N1, :N2, 'Иванович',
@@ -46,22 +50,29 @@ bool fill(Database& db, int payers, QTextStream& out)
     Query c(db, uR"(INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2, ServiceID, PostID, Volume, Tariff,
         SummaService, SummaServiceWOBenefit, SummaServiceReg, SummaServiceWOBenefitReg, TypeNachID)
         VALUES (:ID, :T2, :N, :SV, 1, 1000, 5000, 5000, 5000, 5000, 5000, 1))"_s);
-    Query r(db, uR"(INSERT INTO SvedPotrebRelations_T3 (T1_ID, T3_ID, NumT3, NumberPeople, Name1, Name2,
+    Query r(db,
+            uR"(INSERT INTO SvedPotrebRelations_T3 (T1_ID, T3_ID, NumT3, NumberPeople, Name1, Name2,
         Sex, Relation, TypeRegID, PrFactLiveID) VALUES (:ID, :ID, :ID, 1, :N1, :N2, 'М', 'Сам', 1, 1))"_s);
     for (int i = 1; i <= payers; ++i) {
         const QString surname = Surnames[rng.bounded(int(Surnames.size()))];
         const QString name = Names[rng.bounded(int(Names.size()))];
-        p.bind(u":ID"_s, i).bind(u":N1"_s, surname).bind(u":N2"_s, name)
-            .bind(u":S"_s, rng.bounded(10)).bind(u":H"_s, QString::number(rng.bounded(1, 120)))
+        p.bind(u":ID"_s, i)
+            .bind(u":N1"_s, surname)
+            .bind(u":N2"_s, name)
+            .bind(u":S"_s, rng.bounded(10))
+            .bind(u":H"_s, QString::number(rng.bounded(1, 120)))
             .bind(u":F"_s, QString::number(rng.bounded(1, 400)))
-            .bind(u":LS"_s, QString::number(100000 + i)).bind(u":SQ"_s, rng.bounded(2000, 15000))
+            .bind(u":LS"_s, QString::number(100000 + i))
+            .bind(u":SQ"_s, rng.bounded(2000, 15000))
             .bind(u":SUM"_s, rng.bounded(100000, 900000));
         if (!p.exec()) {
             out << "payer " << i << ": " << p.errorText() << '\n';
             return false;
         }
         for (int k = 0; k < 2; ++k) {
-            c.bind(u":ID"_s, i).bind(u":T2"_s, 2 * i + k).bind(u":N"_s, 2 * i + k)
+            c.bind(u":ID"_s, i)
+                .bind(u":T2"_s, 2 * i + k)
+                .bind(u":N"_s, 2 * i + k)
                 .bind(u":SV"_s, k == 0 ? 1 : 2);
             if (!c.exec()) {
                 out << "charge " << i << ": " << c.errorText() << '\n';
@@ -116,8 +127,9 @@ int main(int argc, char** argv)
 
     RecordSet list;
     list.setKeyFields(StatementLists::payerKey());
-    out << "read payer list:        " << bestOf3([&] { list.open(db, StatementLists::payersSql()); })
-        << " ms (" << list.rowCount() << " rows)\n";
+    out << "read payer list:        "
+        << bestOf3([&] { list.open(db, StatementLists::payersSql()); }) << " ms ("
+        << list.rowCount() << " rows)\n";
     out << "sort by surname (text): " << bestOf3([&] {
         list.setSort(u"NumT1 ASC"_s);
         list.setSort(u"Name1 DESC"_s);
@@ -137,7 +149,20 @@ int main(int argc, char** argv)
     model.open(db, StatementLists::payersSql());
     out << "re-read with the grid:  " << bestOf3([&] { model.refresh(); }) << " ms\n";
     out << "fit the grid's columns: " << bestOf3([&] { grid.setRecordModel(&model); }) << " ms\n";
-    out << "sort with the grid:     " << bestOf3([&] { model.setSort(u"Name1 DESC"_s); }) << " ms\n";
+    out << "sort with the grid:     " << bestOf3([&] { model.setSort(u"Name1 DESC"_s); })
+        << " ms\n";
+
+    // The search window looks through the list as sorted, in memory: a criterion that
+    // matches nothing reads every row; the grid then moves to a match near the end.
+    const Bulk::PayerCriteria nobody{u"Як"_s, u"ан"_s, {}, {}, true};
+    out << "search, nothing found:  " << bestOf3([&] {
+        Bulk::findPayer(model.recordSet(), nobody, 0);
+    }) << " ms (every row read)\n";
+    const Bulk::PayerCriteria last{{}, {}, {}, QString::number(100000 + payers), false};
+    out << "search and show a match at the end: " << bestOf3([&] {
+        const int row = Bulk::findPayer(model.recordSet(), last, 0);
+        grid.locate(model.recordSet().keyAt(row));
+    }) << " ms\n";
 
     RecordSet charges;
     out << "read one payer's charges: " << bestOf3([&] {

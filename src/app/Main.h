@@ -4,6 +4,7 @@
 #include "RunState.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class DataGrid;
 class LookupComboBox;
@@ -14,6 +15,7 @@ class QMenu;
 class QSpinBox;
 class QToolButton;
 class RecordSetModel;
+class TSearch_Form;
 class TT1_TotalSumContext_Form;
 
 /// The main window: owns the run's one database connection and its state, shows the
@@ -73,6 +75,7 @@ private:
     void Sprav_StreetClick();
     void PereschetClick();
     void ReplaceClick();
+    void SearchClick();
     void Mes_CBChange();
     void Year_RxSEChange();
     void AboutClick();
@@ -135,6 +138,7 @@ private:
     QToolButton* DeleteT3_BBtn;
 
     TT1_TotalSumContext_Form* m_totalsForm = nullptr;
+    QPointer<TSearch_Form> m_searchForm;
 
     QAction* New_File;
     QAction* Open_File;

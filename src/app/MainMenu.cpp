@@ -7,6 +7,7 @@
 #include "OpenFile.h"
 #include "Pereschet.h"
 #include "SaveFile.h"
+#include "Search.h"
 #include "SpravDez.h"
 #include "SpravHousesBTI.h"
 #include "SpravMO.h"
@@ -62,7 +63,8 @@ void TMain_Form::buildMenu()
     Exit_Programm = addItem(file, u"Exit_Programm"_s, u" Закончить работу"_s);
 
     QMenu* edit = addSubmenu(bar, u"N13"_s, u"Редактирование"_s);
-    addPending(edit, u"Search"_s, u" Поиск ..."_s);
+    QAction* search = addItem(edit, u"Search"_s, u" Поиск ..."_s);
+    search->setShortcut(QKeySequence::Find);
     edit->addSeparator();
     QAction* replace = addItem(edit, u"Replace"_s, u"   Замена / Добавление / Удаление ..."_s);
     QAction* pereschet = addItem(edit, u"Pereschet"_s, u"   Пересчет ..."_s);
@@ -120,6 +122,18 @@ void TMain_Form::buildMenu()
     connect(spravStreet, &QAction::triggered, this, &TMain_Form::Sprav_StreetClick);
     connect(pereschet, &QAction::triggered, this, &TMain_Form::PereschetClick);
     connect(replace, &QAction::triggered, this, &TMain_Form::ReplaceClick);
+    connect(search, &QAction::triggered, this, &TMain_Form::SearchClick);
+}
+
+void TMain_Form::SearchClick()
+{
+    // One search window at a time: the command brings an open one to the front.
+    if (!m_searchForm) {
+        m_searchForm = new TSearch_Form(m_state, T1_DBG, this);
+        m_searchForm->show();
+    }
+    m_searchForm->raise();
+    m_searchForm->activateWindow();
 }
 
 void TMain_Form::ReplaceClick()

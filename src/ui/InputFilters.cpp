@@ -42,10 +42,11 @@ bool typesCharacters(const QKeyEvent* key)
 class KeyGuard final : public QObject
 {
 public:
-    KeyGuard(QLineEdit* edit, KeyFilter filter, std::function<void()> changed)
+    KeyGuard(QLineEdit* edit, KeyFilter filter, std::function<void()> changed, Refusal refusal)
         : QObject(edit)
         , m_edit(edit)
         , m_filter(filter)
+        , m_refusal(refusal)
         , m_changed(std::move(changed))
         , m_before(edit->text())
     {
@@ -92,7 +93,7 @@ private:
         const QString text = key->text();
         QString accepted;
         if (!filtered(text, accepted)) {
-            Dialogs::current().error(message());
+            refuse();
             return true;
         }
         if (accepted != text) {
@@ -109,7 +110,7 @@ private:
     {
         QString accepted;
         if (!filtered(QGuiApplication::clipboard()->text(), accepted)) {
-            Dialogs::current().error(message());
+            refuse();
             return;
         }
         if (!accepted.isEmpty() || m_edit->hasSelectedText())
@@ -168,7 +169,7 @@ private:
     /// box in the middle of a drop or an input method's commit would run inside them.
     void tellLater()
     {
-        QTimer::singleShot(0, this, [this] { Dialogs::current().error(message()); });
+        QTimer::singleShot(0, this, [this] { refuse(); });
     }
 
     /// The operator changed the text: whatever came in since the last change must pass
@@ -244,6 +245,12 @@ private:
         return QChar();
     }
 
+    void refuse() const
+    {
+        if (m_refusal == Refusal::Message)
+            Dialogs::current().error(message());
+    }
+
     QString message() const
     {
         switch (m_filter) {
@@ -259,6 +266,7 @@ private:
 
     QLineEdit* m_edit;
     KeyFilter m_filter;
+    Refusal m_refusal;
     std::function<void()> m_changed;
     /// The box's text before the operator's latest change.
     QString m_before;
@@ -272,8 +280,7 @@ public:
         : QObject(edit)
         , m_edit(edit)
         , m_format(format)
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -304,8 +311,7 @@ public:
     LengthLimit(int limit, QObject* parent)
         : QValidator(parent)
         , m_limit(limit)
-    {
-    }
+    {}
 
     int limit() const { return m_limit; }
 
@@ -350,10 +356,11 @@ private:
 
 } // namespace
 
-void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed)
+void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed,
+                     Refusal refusal)
 {
     if (edit)
-        new KeyGuard(edit, filter, std::move(changed));
+        new KeyGuard(edit, filter, std::move(changed), refusal);
 }
 
 void AttachLengthLimit(QLineEdit* edit, int limit)

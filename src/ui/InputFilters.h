@@ -10,11 +10,19 @@ class QLineEdit;
 /// The keystroke filters of the edit boxes and the formatting of number boxes on exit.
 namespace CommonFnc {
 
-enum class KeyFilter {
+enum class KeyFilter
+{
     RussianLetters, ///< Cyrillic letters, blank, "-" and "."
     AddressText,    ///< Cyrillic letters, digits and the signs of addresses
     Digits,         ///< digits only
     Decimal,        ///< digits and one decimal comma ("." becomes ",")
+};
+
+/// Whether a refused key or insertion tells the operator why.
+enum class Refusal
+{
+    Message, ///< the filter's message as an error
+    Silent,  ///< dropped without a word, where a stray key is harmless
 };
 
 /// Guards `edit` with a filter: a typed character the filter refuses is swallowed and the
@@ -25,7 +33,8 @@ enum class KeyFilter {
 /// every change of the text by the operator (typing, Delete, Backspace, paste, cut, undo,
 /// drop), never for keys that change nothing or for text the program sets. The guard
 /// lives as long as the box.
-void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed = {});
+void AttachKeyFilter(QLineEdit* edit, KeyFilter filter, std::function<void()> changed = {},
+                     Refusal refusal = Refusal::Message);
 
 /// Limits typing in `edit` to `limit` characters. Unlike QLineEdit's maxLength it leaves a
 /// longer text put in by the program whole (a value read from the database or a file), so

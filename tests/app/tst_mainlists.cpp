@@ -3,6 +3,7 @@
 #include "LookupComboBox.h"
 #include "Main.h"
 #include "RecordSetModel.h"
+#include "Search.h"
 #include "TestDatabase.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void loadCancelledKeepsStatement();
     void totalsWindowFollowsPayer();
     void menu();
+    void searchWindowFindsInTheList();
     void newFileWithEmptyListAsksNothing();
     void newFileAnsweredNoKeepsStatement();
     void saveWithoutOrganisation();
@@ -511,6 +514,31 @@ void TestMainLists::menu()
         u"Помощь"_s, u"  О программе ..."_s,
     };
     QCOMPARE(items, expected);
+}
+
+void TestMainLists::searchWindowFindsInTheList()
+{
+    auto* payers = m_form->findChild<DataGrid*>(u"T1_DBG"_s);
+    // The list as the operator sorted it: by surname, descending.
+    QVERIFY(payers->recordModel()->setSort(u"Name1 DESC"_s));
+    auto* search = m_form->findChild<QAction*>(u"Search"_s);
+    QVERIFY(search->isEnabled());
+    search->trigger();
+    QList<TSearch_Form*> windows = m_form->findChildren<TSearch_Form*>();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows.first()->isVisible());
+    // The main window goes on working beside it.
+    QVERIFY(!QApplication::activeModalWidget());
+    windows.first()->findChild<QLineEdit*>(u"Name1_E"_s)->setText(u"а"_s);
+    windows.first()->findChild<QPushButton*>(u"SearchFIOFirst_BBtn"_s)->click();
+    QCOMPARE(payers->recordModel()->recordSet().value(payers->currentIndex().row(), u"Name1").toString(),
+             u"Андреева"_s);
+    // A second command brings the same window forward.
+    search->trigger();
+    QCOMPARE(m_form->findChildren<TSearch_Form*>(), windows);
+    windows.first()->close();
+    QTRY_VERIFY(m_form->findChildren<TSearch_Form*>().isEmpty());
+    QCOMPARE(m_form->state().searchName1, u"а"_s);
 }
 
 void TestMainLists::newFileWithEmptyListAsksNothing()

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "OpenFile.h"
 #include "Pereschet.h"
+#include "Search.h"
 #include "Preview.h"
 #include "ReportEngine.h"
 #include "RecordSet.h"
@@ -143,6 +144,8 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TTariffBankEditDetail_Form>(m_t->db(), 1, u"Тарифы на услугу"_s, QString(), periods,
                                                             -1, true);
     }
+    if (window == u"search")
+        return std::make_unique<TSearch_Form>(m_state, nullptr);
     if (window == u"about")
         return std::make_unique<TAbout_Form>();
     if (window == u"greeting")
@@ -155,7 +158,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
                              "export", "preview", "organisations", "organisation", "services", "recalculation", "replacement", "streets", "houses", "house", "tariffs", "tariff periods",
-                             "tariff period", "about",
+                             "tariff period", "search", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
