@@ -7,8 +7,9 @@
 #include "RecordSetModel.h"
 #include "RunState.h"
 
+#include <QButtonGroup>
 #include <QFormLayout>
-#include <QGridLayout>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,33 +47,42 @@ TSearch_Form::TSearch_Form(RunState& state, DataGrid* payers, QWidget* parent)
     Label1->setObjectName(u"Label1"_s);
     layout->addWidget(Label1);
 
-    auto* grid = new QGridLayout;
-    grid->setColumnStretch(2, 1);
+    // Each kind of search is a framed group with its radio button on the left, so that the
+    // button plainly stands for all the boxes beside it.
+    const auto group = [this, layout](QRadioButton* button,
+                                      const QList<QPair<QString, QLineEdit*>>& rows) {
+        auto* frame = new QFrame(this);
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* line = new QHBoxLayout(frame);
+        line->addWidget(button, 0, Qt::AlignVCenter);
+        auto* form = new QFormLayout;
+        form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+        for (const auto& [caption, edit] : rows) {
+            auto* label = new QLabel(caption, frame);
+            label->setBuddy(edit);
+            label->setMinimumWidth(label->fontMetrics().horizontalAdvance(u"Лицевой счет:"_s));
+            form->addRow(label, edit);
+        }
+        line->addLayout(form, 1);
+        layout->addWidget(frame);
+    };
     FIO_RB = new QRadioButton(this);
     FIO_RB->setObjectName(u"FIO_RB"_s);
     FIO_RB->setToolTip(u"Поиск по фамилии, имени и отчеству"_s);
     Name1_E = box(this, "Name1_E", state.searchName1);
     Name2_E = box(this, "Name2_E", state.searchName2);
     Name3_E = box(this, "Name3_E", state.searchName3);
-    grid->addWidget(FIO_RB, 0, 0, 3, 1, Qt::AlignCenter);
-    const auto row = [&](int at, const QString& caption, QLineEdit* edit) {
-        auto* label = new QLabel(caption, this);
-        label->setBuddy(edit);
-        grid->addWidget(label, at, 1);
-        grid->addWidget(edit, at, 2);
-    };
-    row(0, u"Фамилия:"_s, Name1_E);
-    row(1, u"Имя:"_s, Name2_E);
-    row(2, u"Отчество:"_s, Name3_E);
-    grid->setRowMinimumHeight(3, 8);
+    group(FIO_RB, {{u"Фамилия:"_s, Name1_E}, {u"Имя:"_s, Name2_E}, {u"Отчество:"_s, Name3_E}});
     Numls_RB = new QRadioButton(this);
     Numls_RB->setObjectName(u"Numls_RB"_s);
     Numls_RB->setToolTip(u"Поиск по лицевому счету"_s);
     Numls_E = box(this, "Numls_E", state.searchNumls);
-    grid->addWidget(Numls_RB, 4, 0, Qt::AlignCenter);
-    row(4, u"Лицевой счет:"_s, Numls_E);
-    layout->addLayout(grid);
+    group(Numls_RB, {{u"Лицевой счет:"_s, Numls_E}});
 
+    // The buttons sit in different frames: one group keeps them exclusive.
+    auto* kinds = new QButtonGroup(this);
+    kinds->addButton(FIO_RB);
+    kinds->addButton(Numls_RB);
     (state.searchByName ? FIO_RB : Numls_RB)->setChecked(true);
     // Name parts take Russian letters only; anything else is simply not typed.
     for (QLineEdit* edit : {Name1_E, Name2_E, Name3_E}) {
