@@ -305,6 +305,8 @@ void TestReportEngine::compositeTwoToASheet()
             prepared.pages.at(0).findAll(u"Total_Memo").first()->rect.bottom());
     QCOMPARE(prepared.pages.at(1).find(u"FIO_Memo")->text(), u"Сидоров"_s);
     QCOMPARE(prepared.pages.at(1).find(u"FIO_Memo")->rect.top(), first.margins.top() + 10);
+    // Bands stand at the page's left margin, as they stand below its top one.
+    QCOMPARE(prepared.pages.at(1).find(u"FIO_Memo")->rect.left(), first.margins.left() + 40);
     QCOMPARE(textsOf(prepared, u"Total_Memo"_s), QStringList(3, u"Итого: 1 830,75"_s));
 
     // A template that does not continue the sheet starts its own.

@@ -536,19 +536,22 @@ private:
             context.report = m_sheetReport;
             const LaidBand footer = layBand(*m_sheetFooter, context);
             m_y = m_sheetFooter->top ? *m_sheetFooter->top : m_limit;
-            put(footer);
+            put(footer, m_sheetReport->margins.left());
         }
         m_page = nullptr;
     }
 
-    void put(const LaidBand& band)
+    void put(const LaidBand& band) { put(band, m_report->margins.left()); }
+
+    /// Items are laid out within their band; the band stands at the page's left margin.
+    void put(const LaidBand& band, double left)
     {
         for (PlacedText text : band.texts) {
-            text.rect.translate(0, m_y);
+            text.rect.translate(left, m_y);
             m_page->texts.append(text);
         }
         for (PlacedLine line : band.lines) {
-            line.line.translate(0, m_y);
+            line.line.translate(left, m_y);
             m_page->lines.append(line);
         }
         m_y += band.height;
