@@ -3,6 +3,7 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "Kvitok.h"
 #include "LookupComboBox.h"
 #include "OpenFile.h"
 #include "Pereschet.h"
@@ -87,7 +88,7 @@ void TMain_Form::buildMenu()
 
     QMenu* reports = addSubmenu(bar, u"N21"_s, u"Отчеты "_s);
     addPending(reports, u"PrintItogLudi"_s, u" Печать списка лиц, представленных в файле ..."_s);
-    addPending(reports, u"PrintKvitok"_s, u" Печать извещений ..."_s);
+    QAction* printKvitok = addItem(reports, u"PrintKvitok"_s, u" Печать извещений ..."_s);
     reports->addSeparator();
     addPending(reports, u"Acts"_s, u"   Сводные данные ..."_s);
 
@@ -123,6 +124,10 @@ void TMain_Form::buildMenu()
     connect(pereschet, &QAction::triggered, this, &TMain_Form::PereschetClick);
     connect(replace, &QAction::triggered, this, &TMain_Form::ReplaceClick);
     connect(search, &QAction::triggered, this, &TMain_Form::SearchClick);
+    connect(printKvitok, &QAction::triggered, this, [this] {
+        TKvitok_Form receipts(m_db, m_state.dezId, m_state.accountingPeriod, this);
+        receipts.exec();
+    });
 }
 
 void TMain_Form::SearchClick()

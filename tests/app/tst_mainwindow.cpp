@@ -225,7 +225,8 @@ void TestMainWindow::organisationBookRefreshesTheBox()
     QCOMPARE(dez->keyValue().toInt(), 1204);
     // Every book the menu lists opens.
     for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services",
-                             "Sprav_Tariff", "Sprav_Street", "Sprav_HousesBTI", "Pereschet", "Replace"}) {
+                             "Sprav_Tariff", "Sprav_Street", "Sprav_HousesBTI", "Pereschet", "Replace",
+                             "PrintKvitok"}) {
         QString opened;
         whenModal<QDialog>([&](QDialog* book) {
             opened = book->windowTitle();

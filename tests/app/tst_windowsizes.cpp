@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "Main.h"
 #include "OpenFile.h"
+#include "Kvitok.h"
 #include "Pereschet.h"
 #include "Search.h"
 #include "Preview.h"
@@ -144,6 +145,8 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TTariffBankEditDetail_Form>(m_t->db(), 1, u"Тарифы на услугу"_s, QString(), periods,
                                                             -1, true);
     }
+    if (window == u"receipts")
+        return std::make_unique<TKvitok_Form>(m_t->db(), 117, QDate(2026, 12, 1));
     if (window == u"search")
         return std::make_unique<TSearch_Form>(m_state, nullptr);
     if (window == u"about")
@@ -158,7 +161,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
                              "export", "preview", "organisations", "organisation", "services", "recalculation", "replacement", "streets", "houses", "house", "tariffs", "tariff periods",
-                             "tariff period", "search", "about",
+                             "tariff period", "search", "receipts", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }

@@ -107,6 +107,34 @@ PrintOutcome printToDefault(const Prepared& report)
     return printTo(report, QPrinterInfo::defaultPrinter());
 }
 
+PrintSpool::PrintSpool(const QString& title, const QPrinterInfo& printer)
+    : m_printer(printer)
+{
+    m_kept.title = title;
+    m_last.kind = PrintOutcome::Kind::Printed;
+    m_last.printer = printer.printerName();
+}
+
+bool PrintSpool::send(const Prepared& job)
+{
+    ++m_jobs;
+    if (!toPrinter()) {
+        m_kept.pages += job.pages;
+        return true;
+    }
+    m_last = printTo(job, m_printer);
+    return m_last.kind == PrintOutcome::Kind::Printed;
+}
+
+PrintOutcome PrintSpool::finish()
+{
+    if (!toPrinter() && !m_kept.pages.isEmpty()) {
+        m_last = printTo(m_kept, m_printer);
+        m_kept.pages.clear();
+    }
+    return m_last;
+}
+
 void tellOutcome(const PrintOutcome& outcome)
 {
     switch (outcome.kind) {
