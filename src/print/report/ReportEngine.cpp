@@ -678,13 +678,28 @@ private:
             return;
         const int masterField = masterData->fieldIndex(detail.masterField);
         const int detailField = data->fieldIndex(detail.detailField);
-        const QString key =
-            masterField >= 0 ? masterData->value(masterRow, masterField).toString() : QString();
+        QList<int> all;
+        const QList<int>* rows = &all;
+        if (masterField >= 0 && detailField >= 0) {
+            // The detail rows by their link, read once: a list of a hundred thousand payers
+            // must not scan every person for each of them.
+            auto index = m_detailRows.find(&detail);
+            if (index == m_detailRows.end()) {
+                index = m_detailRows.insert(&detail, {});
+                for (int row = 0; row < data->rowCount(); ++row)
+                    (*index)[data->value(row, detailField).toString()].append(row);
+            }
+            const auto found =
+                index->constFind(masterData->value(masterRow, masterField).toString());
+            if (found == index->constEnd())
+                return;
+            rows = &*found;
+        } else {
+            for (int row = 0; row < data->rowCount(); ++row)
+                all.append(row);
+        }
         int line = 0;
-        for (int row = 0; row < data->rowCount(); ++row) {
-            if (masterField >= 0 && detailField >= 0 &&
-                data->value(row, detailField).toString() != key)
-                continue;
+        for (const int row : *rows) {
             Context context = baseContext();
             context.rows.insert(masterData, masterRow);
             context.rows.insert(data, row);
@@ -695,6 +710,8 @@ private:
     }
 
     PrepareOptions m_options;
+    /// Per detail band, its data set's rows by the value of the link field.
+    QHash<const Band*, QHash<QString, QList<int>>> m_detailRows;
     Prepared m_out;
     const Template* m_report = nullptr;
     const Band* m_pageHeader = nullptr;
