@@ -2,6 +2,7 @@
 
 #include "Main.h"
 
+#include "Acts.h"
 #include "Dialogs.h"
 #include "Kvitok.h"
 #include "LookupComboBox.h"
@@ -87,10 +88,11 @@ void TMain_Form::buildMenu()
     QAction* spravTariff = addItem(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
 
     QMenu* reports = addSubmenu(bar, u"N21"_s, u"Отчеты "_s);
-    addPending(reports, u"PrintItogLudi"_s, u" Печать списка лиц, представленных в файле ..."_s);
+    QAction* printLists =
+        addItem(reports, u"PrintItogLudi"_s, u" Печать списка лиц, представленных в файле ..."_s);
     QAction* printKvitok = addItem(reports, u"PrintKvitok"_s, u" Печать извещений ..."_s);
     reports->addSeparator();
-    addPending(reports, u"Acts"_s, u"   Сводные данные ..."_s);
+    QAction* acts = addItem(reports, u"Acts"_s, u"   Сводные данные ..."_s);
 
     QMenu* userData = addSubmenu(bar, u"N4"_s, u"Данные пользователя"_s);
     addPending(userData, u"UserDataSave"_s, u" Сохранение данных пользователя"_s);
@@ -124,6 +126,18 @@ void TMain_Form::buildMenu()
     connect(pereschet, &QAction::triggered, this, &TMain_Form::PereschetClick);
     connect(replace, &QAction::triggered, this, &TMain_Form::ReplaceClick);
     connect(search, &QAction::triggered, this, &TMain_Form::SearchClick);
+    // The acts and lists are of the organisation the box shows, as the box names it.
+    const auto heading = [this] {
+        return Acts::Heading{Dez_RxDBLC->currentText(), m_state.dezId, m_state.accountingPeriod};
+    };
+    connect(acts, &QAction::triggered, this, [this, heading] {
+        TActs_Form window(m_db, heading(), this);
+        window.exec();
+    });
+    connect(printLists, &QAction::triggered, this, [this, heading] {
+        TPrintSpisok_Form window(m_db, heading(), this);
+        window.exec();
+    });
     connect(printKvitok, &QAction::triggered, this, [this] {
         TKvitok_Form receipts(m_db, m_state.dezId, m_state.accountingPeriod, this);
         receipts.exec();

@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "Main.h"
 #include "OpenFile.h"
+#include "Acts.h"
 #include "Kvitok.h"
 #include "Pereschet.h"
 #include "Search.h"
@@ -147,6 +148,10 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
     }
     if (window == u"receipts")
         return std::make_unique<TKvitok_Form>(m_t->db(), 117, QDate(2026, 12, 1));
+    if (window == u"acts")
+        return std::make_unique<TActs_Form>(m_t->db(), Acts::Heading{u"ТСЖ"_s, 117, QDate(2026, 12, 1)});
+    if (window == u"lists")
+        return std::make_unique<TPrintSpisok_Form>(m_t->db(), Acts::Heading{u"ТСЖ"_s, 117, QDate(2026, 12, 1)});
     if (window == u"search")
         return std::make_unique<TSearch_Form>(m_state, nullptr);
     if (window == u"about")
@@ -161,7 +166,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
                              "export", "preview", "organisations", "organisation", "services", "recalculation", "replacement", "streets", "houses", "house", "tariffs", "tariff periods",
-                             "tariff period", "search", "receipts", "about",
+                             "tariff period", "search", "receipts", "acts", "lists", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
