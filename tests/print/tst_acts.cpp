@@ -87,8 +87,10 @@ void TestActs::cleanup()
 Report::Prepared TestActs::prepared(Kind kind)
 {
     QString error;
+    Report::PrepareOptions options;
+    options.today = QDate(2026, 12, 10);
     const std::optional<Report::Prepared> report =
-        Acts::prepareReport(m_t->db(), kind, Heading, &error, {QDate(2026, 12, 10)});
+        Acts::prepareReport(m_t->db(), kind, Heading, &error, options);
     if (!report)
         qWarning("%s", qPrintable(error));
     return report.value_or(Report::Prepared());

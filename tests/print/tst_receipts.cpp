@@ -105,8 +105,11 @@ void TestReceipts::cleanup()
 
 Report::Prepared TestReceipts::single(qint64 t1Id)
 {
-    ReceiptJobs jobs(m_t->db(), organisation(m_t->db(), 117), Period,
-                     [](const Report::Prepared&) { return true; }, {Today});
+    Report::PrepareOptions options;
+    options.today = Today;
+    ReceiptJobs jobs(
+        m_t->db(), organisation(m_t->db(), 117), Period,
+        [](const Report::Prepared&) { return true; }, options);
     if (!jobs.add(t1Id))
         return {};
     return jobs.takeWaiting().value_or(Report::Prepared());

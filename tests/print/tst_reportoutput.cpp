@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void withoutPrinterTheDocumentGoesIntoAFile();
     void previewTurnsPagesAndZooms();
     void previewSavesPdf();
+    void pagesComeAsTheyAreReady();
+    void previewShowsPagesWhilePreparing();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -250,6 +253,98 @@ void TestReportOutput::previewSavesPdf()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages.first().kind, FakeDialogs::Kind::SaveFile);
     QCOMPARE(dialogs.messages.first().text, u"Сохранить как PDF"_s);
+}
+
+void TestReportOutput::pagesComeAsTheyAreReady()
+{
+    ListReport list(200);
+    const Prepared whole = prepare(list.report);
+    QVERIFY(whole.pages.size() > 3);
+    PrepareOptions options;
+    QStringList ready;
+    options.pageReady = [&](const Page& page) {
+        ready << page.find(u"Page_Memo")->text();
+    };
+    const Prepared again = prepare(list.report, options);
+    QCOMPARE(again.pages.size(), whole.pages.size());
+    QCOMPARE(ready.size(), whole.pages.size());
+    QCOMPARE(ready.first(), u"страница: 1"_s);
+    QCOMPARE(ready.last(), u"страница: %1"_s.arg(whole.pages.size()));
+    // Asked to stop, it stops where it stands.
+    ready.clear();
+    options.cancelled = [&] {
+        return ready.size() >= 2;
+    };
+    QCOMPARE(prepare(list.report, options).pages.size(), 3);
+}
+
+void TestReportOutput::previewShowsPagesWhilePreparing()
+{
+    FakeDialogs dialogs;
+    ListReport list(200);
+    int pagesShown = -1;
+    bool readyAtTheEnd = false;
+    bool printWhilePreparing = true;
+    QString label;
+    QString error;
+    // The preparation looks at the preview once its first page is out, then goes on.
+    const bool shown = TPreview_Form::showPreparing(
+        u"Список плательщиков"_s,
+        [&](const PrepareOptions& options, QString*) -> std::optional<Prepared> {
+            PrepareOptions watched = options;
+            watched.pageReady = [&](const Page& page) {
+                options.pageReady(page);
+                auto* preview = qobject_cast<TPreview_Form*>(QApplication::activeModalWidget());
+                if (pagesShown < 0 && preview) {
+                    pagesShown = int(preview->report().pages.size());
+                    printWhilePreparing =
+                        preview->findChild<QPushButton*>(u"Print_BBtn"_s)->isEnabled();
+                    label = preview->findChild<QLabel*>(u"Page_Label"_s)->text();
+                }
+            };
+            Prepared prepared = prepare(list.report, watched);
+            if (auto* preview = qobject_cast<TPreview_Form*>(QApplication::activeModalWidget())) {
+                QTimer::singleShot(0, preview, [preview, &readyAtTheEnd] {
+                    readyAtTheEnd =
+                        !preview->isPreparing() &&
+                        preview->findChild<QPushButton*>(u"Print_BBtn"_s)->isEnabled() &&
+                        preview->report().pages.size() > 3;
+                    preview->reject();
+                });
+            }
+            return prepared;
+        },
+        nullptr, &error);
+    QVERIFY(shown);
+    QVERIFY(readyAtTheEnd);
+    QCOMPARE(pagesShown, 1);
+    QVERIFY(!printWhilePreparing);
+    QCOMPARE(label, u"Страница 1 из 1 (подготовка ...)"_s);
+
+    // Closed early, the preparation stops; a failure is reported to the caller.
+    int laid = 0;
+    QVERIFY(TPreview_Form::showPreparing(
+        u"Список"_s,
+        [&](const PrepareOptions& options, QString*) -> std::optional<Prepared> {
+            PrepareOptions watched = options;
+            watched.pageReady = [&](const Page& page) {
+                options.pageReady(page);
+                if (++laid == 1)
+                    QApplication::activeModalWidget()->close();
+            };
+            return prepare(list.report, watched);
+        },
+        nullptr, &error));
+    // The page in hand is finished, no more.
+    QVERIFY(laid <= 2);
+    QVERIFY(!TPreview_Form::showPreparing(
+        u"Список"_s,
+        [](const PrepareOptions&, QString* failure) -> std::optional<Prepared> {
+            *failure = u"нет данных"_s;
+            return std::nullopt;
+        },
+        nullptr, &error));
+    QCOMPARE(error, u"нет данных"_s);
 }
 
 QTEST_MAIN(TestReportOutput)

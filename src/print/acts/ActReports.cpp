@@ -364,13 +364,24 @@ QString servicesSql(Kind kind)
     }
     const QString address = kind == Kind::HousesServices ? houseAddressSql() : flatAddressSql();
     // Addresses in text order without regard to letter case; the payers of streets the
-    // book lacks have none and come first, as one group.
-    return u"SELECT "_s + address + u" AS Address, "_s + columns + uR"(
-FROM SvedPotreb_T1 sp
-LEFT OUTER JOIN Sprav_Streets ss ON ss.StreetID_BTI = sp.StreetID_BTI AND ss.StreetID_BTI <> 0
-JOIN SvedNach_T2 t2 ON t2.T1_ID = sp.T1_ID
+    // book lacks have none and come first, as one group. Each payer's address is made and
+    // ranked once, so that a million charges group by a number instead of by a text.
+    return uR"(WITH addresses AS MATERIALIZED (
+    SELECT sp.T1_ID, )"_s +
+           address + uR"( AS Address
+    FROM SvedPotreb_T1 sp
+    LEFT OUTER JOIN Sprav_Streets ss ON ss.StreetID_BTI = sp.StreetID_BTI AND ss.StreetID_BTI <> 0),
+ranked AS MATERIALIZED (
+    SELECT Address, ROW_NUMBER() OVER (ORDER BY FOLD(Address), Address) AS Rank
+    FROM (SELECT DISTINCT Address FROM addresses)),
+payers AS MATERIALIZED (
+    SELECT a.T1_ID, r.Rank, a.Address FROM addresses a JOIN ranked r ON r.Address IS a.Address)
+SELECT p.Address, )"_s +
+           columns + uR"(
+FROM SvedNach_T2 t2
+JOIN payers p ON p.T1_ID = t2.T1_ID
 )"_s + names +
-           u"\nGROUP BY Address, t2.ServiceID\nORDER BY FOLD(Address), Address, t2.ServiceID"_s;
+           u"\nGROUP BY p.Rank, t2.ServiceID\nORDER BY p.Rank, t2.ServiceID"_s;
 }
 
 QString payersSql(bool withKey)

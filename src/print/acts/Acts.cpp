@@ -2,7 +2,6 @@
 
 #include "Dialogs.h"
 #include "Preview.h"
-#include "WaitCursor.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,10 +15,8 @@ ActButtonsDialog::ActButtonsDialog(Database& db, const Acts::Heading& heading, Q
     , m_db(db)
     , m_heading(heading)
     , m_layout(new QVBoxLayout(this))
-    , m_preparing(new QLabel(u"Подготовка отчета ..."_s, this))
 {
     setModal(true);
-    m_preparing->setObjectName(u"Preparing_Label"_s);
 }
 
 QPushButton* ActButtonsDialog::addButton(const char* name, const QString& text, Acts::Kind kind)
@@ -30,7 +27,6 @@ QPushButton* ActButtonsDialog::addButton(const char* name, const QString& text, 
     // The captions begin with a blank: they read from the left like a list of commands.
     button->setStyleSheet(u"text-align: left; padding: 6px 10px;"_s);
     m_layout->addWidget(button);
-    m_buttons << button;
     connect(button, &QPushButton::clicked, this, [this, kind] { showReport(kind); });
     return button;
 }
@@ -38,12 +34,7 @@ QPushButton* ActButtonsDialog::addButton(const char* name, const QString& text, 
 void ActButtonsDialog::finishLayout()
 {
     auto* bottom = new QHBoxLayout;
-    // Keeps its room while hidden, so that the window does not jump.
-    QSizePolicy keep = m_preparing->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m_preparing->setSizePolicy(keep);
-    m_preparing->hide();
-    bottom->addWidget(m_preparing, 1);
+    bottom->addStretch();
     auto* close = new QPushButton(u"Закрыть"_s, this);
     close->setObjectName(u"Close_BBtn"_s);
     close->setAutoDefault(false);
@@ -51,7 +42,6 @@ void ActButtonsDialog::finishLayout()
     bottom->addWidget(close);
     m_layout->addSpacing(6);
     m_layout->addLayout(bottom);
-    m_buttons << close;
     setFixedSize(sizeHint());
 }
 
@@ -61,26 +51,17 @@ void ActButtonsDialog::showReport(Acts::Kind kind)
         Dialogs::current().error(Acts::noOrganisationMessage());
         return;
     }
-    std::optional<Report::Prepared> report;
+    // A large statement takes a while: the preview opens at once and shows the first pages
+    // while the rest are laid out.
     QString error;
-    {
-        // A large statement takes a few seconds: the window says so and takes no second
-        // command meanwhile.
-        for (QPushButton* button : m_buttons)
-            button->setEnabled(false);
-        m_preparing->show();
-        const WaitCursor wait;
-        report = Acts::prepareReport(m_db, kind, m_heading, &error);
-        m_preparing->hide();
-        for (QPushButton* button : m_buttons)
-            button->setEnabled(true);
-    }
-    if (!report) {
+    const bool shown = TPreview_Form::showPreparing(
+        Acts::title(kind),
+        [&](const Report::PrepareOptions& options, QString* failure) {
+            return Acts::prepareReport(m_db, kind, m_heading, failure, options);
+        },
+        this, &error);
+    if (!shown)
         Dialogs::current().error(u"Ошибка чтения данных.\r\n"_s + error);
-        return;
-    }
-    TPreview_Form preview(std::move(*report), this);
-    preview.exec();
 }
 
 TActs_Form::TActs_Form(Database& db, const Acts::Heading& heading, QWidget* parent)

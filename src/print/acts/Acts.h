@@ -5,7 +5,6 @@
 #include <QDialog>
 
 class Database;
-class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
@@ -24,15 +23,13 @@ public:
 
 protected:
     QPushButton* addButton(const char* name, const QString& text, Acts::Kind kind);
-    /// Ends the window's layout: the message shown while a report is prepared and Close.
+    /// Ends the window's layout with Close.
     void finishLayout();
 
 private:
     Database& m_db;
     Acts::Heading m_heading;
     QVBoxLayout* m_layout;
-    QLabel* m_preparing;
-    QList<QPushButton*> m_buttons;
 };
 
 /// "Сводные данные": the acts per service, per service within each house and each flat,

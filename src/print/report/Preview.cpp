@@ -6,6 +6,9 @@
 #include "SysFolders.h"
 #include "WaitCursor.h"
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +21,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -269,10 +273,70 @@ void TPreview_Form::fitWidth()
     setZoom(room / (width * Page_View->logicalDpiX() / Report::PixelsPerInch));
 }
 
+void TPreview_Form::appendPage(const Report::Page& page)
+{
+    m_report.pages.append(page);
+    if (m_report.pages.size() == 1) {
+        showPage(0);
+        return;
+    }
+    // The list of pages may have moved: the view is given the page it shows again.
+    Page_View->show(&m_report.pages.at(m_page), m_zoom);
+    updateControls();
+}
+
+bool TPreview_Form::showPreparing(const QString& title, const Preparation& prepare, QWidget* parent,
+                                  QString* error)
+{
+    Report::Prepared empty;
+    empty.title = title;
+    TPreview_Form form(std::move(empty), parent);
+    form.m_preparing = true;
+    form.updateControls();
+    bool prepared = true;
+    QTimer::singleShot(0, &form, [&] {
+        // The empty preview is painted before the data are read.
+        QCoreApplication::processEvents();
+        QElapsedTimer sinceMessages;
+        sinceMessages.start();
+        Report::PrepareOptions options;
+        options.pageReady = [&](const Report::Page& page) {
+            form.appendPage(page);
+            // The first page shows at once; afterwards the window stays alive without the
+            // repainting costing the preparation its speed.
+            if (form.m_report.pages.size() == 1 || sinceMessages.elapsed() >= 50) {
+                QCoreApplication::processEvents();
+                sinceMessages.restart();
+            }
+        };
+        options.cancelled = [&form] {
+            return !form.isVisible();
+        };
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        std::optional<Report::Prepared> report = prepare(options, error);
+        QApplication::restoreOverrideCursor();
+        form.m_preparing = false;
+        if (!form.isVisible())
+            return;
+        if (!report) {
+            prepared = false;
+            form.reject();
+            return;
+        }
+        form.m_report.title = report->title;
+        form.updateControls();
+    });
+    form.exec();
+    return prepared;
+}
+
 void TPreview_Form::updateControls()
 {
     const int count = int(m_report.pages.size());
-    Page_Label->setText(u"Страница %1 из %2"_s.arg(count == 0 ? 0 : m_page + 1).arg(count));
+    QString pages = u"Страница %1 из %2"_s.arg(count == 0 ? 0 : m_page + 1).arg(count);
+    if (m_preparing)
+        pages += u" (подготовка ...)"_s;
+    Page_Label->setText(pages);
     Zoom_Label->setText(u"%1 %"_s.arg(qRound(m_zoom * 100)));
     FirstPage_BBtn->setEnabled(m_page > 0);
     PriorPage_BBtn->setEnabled(m_page > 0);
@@ -280,13 +344,13 @@ void TPreview_Form::updateControls()
     LastPage_BBtn->setEnabled(m_page < count - 1);
     ZoomIn_BBtn->setEnabled(m_zoom < ZoomSteps.back() - 0.001);
     ZoomOut_BBtn->setEnabled(m_zoom > ZoomSteps.front() + 0.001);
-    Print_BBtn->setEnabled(count > 0);
-    SavePdf_BBtn->setEnabled(count > 0);
+    Print_BBtn->setEnabled(count > 0 && !m_preparing);
+    SavePdf_BBtn->setEnabled(count > 0 && !m_preparing);
 }
 
 void TPreview_Form::Print_BBtnClick()
 {
-    if (m_report.pages.isEmpty())
+    if (m_report.pages.isEmpty() || m_preparing)
         return;
     Report::PrintOutcome outcome;
     {
@@ -298,7 +362,7 @@ void TPreview_Form::Print_BBtnClick()
 
 void TPreview_Form::SavePdf_BBtnClick()
 {
-    if (m_report.pages.isEmpty())
+    if (m_report.pages.isEmpty() || m_preparing)
         return;
     QString proposed;
     try {

@@ -82,7 +82,14 @@ int RecordSetData::scale(int field) const
         return 0;
     if (const auto set = m_scales.constFind(field); set != m_scales.constEnd())
         return *set;
-    return Schema::decimalScale(m_rows.fieldNames().at(field));
+    // The schema's scale by the field's name, looked up once per name: a list asks for it
+    // with every value it prints.
+    const QString& name = m_rows.fieldNames().at(field);
+    if (const auto known = m_schemaScales.constFind(name); known != m_schemaScales.constEnd())
+        return *known;
+    const int scale = Schema::decimalScale(name);
+    m_schemaScales.insert(name, scale);
+    return scale;
 }
 
 } // namespace Report

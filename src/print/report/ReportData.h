@@ -64,6 +64,7 @@ public:
 private:
     const RecordSet& m_rows;
     QHash<int, int> m_scales;
+    mutable QHash<QString, int> m_schemaScales;
 };
 
 } // namespace Report

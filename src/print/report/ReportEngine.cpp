@@ -12,6 +12,8 @@
 #include <QSet>
 
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -85,10 +87,35 @@ class Measure
 public:
     explicit Measure(const Font& font, double pointSize)
         : m_metrics(qtFont(font, pointSize), device())
+        , m_lineHeight(m_metrics.height() * ToReport)
     {}
 
-    double width(const QString& text) const { return m_metrics.horizontalAdvance(text) * ToReport; }
-    double lineHeight() const { return m_metrics.height() * ToReport; }
+    /// Widths are remembered: a long list measures the same figures and names again and
+    /// again, and shaping a text costs far more than finding it.
+    double width(const QString& text) const
+    {
+        if (const auto known = m_widths.constFind(text); known != m_widths.constEnd())
+            return *known;
+        if (m_widths.size() >= MaxRemembered)
+            m_widths.clear();
+        const double width = m_metrics.horizontalAdvance(text) * ToReport;
+        m_widths.insert(text, width);
+        return width;
+    }
+    double lineHeight() const { return m_lineHeight; }
+
+    /// The measure of a font at a size, made once per thread.
+    static const Measure& of(const Font& font, double pointSize)
+    {
+        thread_local QHash<QString, std::shared_ptr<Measure>> measures;
+        const QString key = font.family + u'|' + QString::number(pointSize) + u'|' +
+                            QChar(u'0' + int(font.bold)) + QChar(u'0' + int(font.italic)) +
+                            QChar(u'0' + int(font.underline));
+        std::shared_ptr<Measure>& measure = measures[key];
+        if (!measure)
+            measure = std::make_shared<Measure>(font, pointSize);
+        return *measure;
+    }
 
 private:
     static constexpr double ToReport = PixelsPerInch / MeasureDpi;
@@ -105,7 +132,11 @@ private:
         return &image;
     }
 
+    static constexpr qsizetype MaxRemembered = 200000;
+
     QFontMetricsF m_metrics;
+    double m_lineHeight;
+    mutable QHash<QString, double> m_widths;
 };
 
 /// Greedy word wrap; a word wider than the line is broken between characters.
@@ -166,7 +197,7 @@ Laid layText(const QString& composed, const TextItem& item)
     Laid laid;
     for (double size = item.font.pointSize;; size -= 0.5) {
         const double pointSize = qMax(size, MinPointSize);
-        const Measure measure(item.font, pointSize);
+        const Measure& measure = Measure::of(item.font, pointSize);
         laid.pointSize = pointSize;
         laid.lineHeight = measure.lineHeight();
         if (item.fit == Fit::Shrink) {
@@ -218,8 +249,17 @@ struct Scope
     int last = 0; ///< one past
 };
 
+struct Parsed;
+FieldRef fieldRef(const struct Context& context, const Parsed& expression);
+
+/// The fields the job's expressions name, found once per template.
+using FieldCache = QHash<QPair<const Template*, const Parsed*>, FieldRef>;
+
 struct Context
 {
+    FieldRef resolve(const Parsed& expression) const;
+
+    FieldCache* fields = nullptr;
     const Template* report = nullptr;
     QHash<const DataSet*, int> rows; ///< current row of each data set
     const DataSet* bandData = nullptr;
@@ -243,15 +283,72 @@ const QRegularExpression& sumPattern()
     return pattern;
 }
 
-FieldRef fieldRef(const Context& context, const QString& expression)
+/// An expression read once: what it asks for, and for a field the names it gives.
+struct Parsed
+{
+    enum class Kind
+    {
+        Unknown,
+        Line,
+        Page,
+        Date,
+        Sum,
+        Field
+    };
+    Kind kind = Kind::Unknown;
+    QString dataSet;
+    QString field;
+};
+
+Parsed parseField(const QString& expression, Parsed::Kind kind)
 {
     const QRegularExpressionMatch match = fieldPattern().match(expression);
     if (!match.hasMatch())
         return {};
-    const DataSet* data = context.report->dataSet(match.captured(1));
+    return {kind, match.captured(1), match.captured(2).trimmed()};
+}
+
+/// The inside of one pair of brackets as it reads; a template repeats its few
+/// expressions on every row, so each is parsed once.
+const Parsed& parsed(const QString& expression)
+{
+    // Node-based, so that what is handed out stays where it is as more are added.
+    thread_local std::unordered_map<QString, Parsed> known;
+    if (const auto found = known.find(expression); found != known.end())
+        return found->second;
+    Parsed result;
+    const QString upper = expression.trimmed().toUpper();
+    if (upper == u"LINE#"_s)
+        result.kind = Parsed::Kind::Line;
+    else if (upper == u"PAGE#"_s)
+        result.kind = Parsed::Kind::Page;
+    else if (upper == u"DATE"_s)
+        result.kind = Parsed::Kind::Date;
+    else if (const QRegularExpressionMatch sum = sumPattern().match(expression); sum.hasMatch())
+        result = parseField(sum.captured(1), Parsed::Kind::Sum);
+    else
+        result = parseField(expression, Parsed::Kind::Field);
+    return known.emplace(expression, result).first->second;
+}
+
+FieldRef fieldRef(const Context& context, const Parsed& expression)
+{
+    if (expression.dataSet.isEmpty())
+        return {};
+    const DataSet* data = context.report->dataSet(expression.dataSet);
     if (!data)
         return {};
-    return {data, data->fieldIndex(match.captured(2).trimmed())};
+    return {data, data->fieldIndex(expression.field)};
+}
+
+FieldRef Context::resolve(const Parsed& expression) const
+{
+    if (!fields)
+        return fieldRef(*this, expression);
+    const QPair<const Template*, const Parsed*> key{report, &expression};
+    if (const auto found = fields->constFind(key); found != fields->constEnd())
+        return *found;
+    return *fields->insert(key, fieldRef(*this, expression));
 }
 
 Value sumOf(const FieldRef& ref, const Context& context)
@@ -309,26 +406,30 @@ Value sumOf(const FieldRef& ref, const Context& context)
 std::optional<QString> evaluate(const QString& expression, const TextItem& item,
                                 const Context& context)
 {
-    const QString upper = expression.trimmed().toUpper();
-    if (upper == u"LINE#"_s)
+    const Parsed& what = parsed(expression);
+    switch (what.kind) {
+    case Parsed::Kind::Unknown:
+        return std::nullopt;
+    case Parsed::Kind::Line:
         return QString::number(context.line);
-    if (upper == u"PAGE#"_s)
+    case Parsed::Kind::Page:
         return QString::number(context.page);
-    if (upper == u"DATE"_s) {
+    case Parsed::Kind::Date: {
         const QString format =
             formatKind(item.format) == FormatKind::Date ? item.format : u"dd.mm.yyyy"_s;
         return formatDate(context.today, format);
     }
-    if (const QRegularExpressionMatch sum = sumPattern().match(expression); sum.hasMatch()) {
-        const FieldRef ref = fieldRef(context, sum.captured(1));
-        if (!ref.data || ref.field < 0)
-            return std::nullopt;
+    case Parsed::Kind::Sum:
+    case Parsed::Kind::Field:
+        break;
+    }
+    const FieldRef ref = context.resolve(what);
+    if (!ref.data || ref.field < 0)
+        return std::nullopt;
+    if (what.kind == Parsed::Kind::Sum) {
         const Value value = sumOf(ref, context);
         return formatValue(value.value, value.scale, item.format);
     }
-    const FieldRef ref = fieldRef(context, expression);
-    if (!ref.data || ref.field < 0)
-        return std::nullopt;
     const int row = context.rows.value(ref.data, 0);
     if (row < 0 || row >= ref.data->rowCount())
         return QString();
@@ -463,6 +564,8 @@ public:
         }
         runData(context);
         m_inData = false;
+        if (stopped())
+            return;
         context = baseContext();
         const Band* master = find(BandKind::MasterData);
         if (master) {
@@ -474,6 +577,14 @@ public:
             if (band.kind == BandKind::ReportSummary)
                 place(band, context);
         }
+    }
+
+    /// Whoever asked for the report no longer waits for it.
+    bool stopped()
+    {
+        if (!m_stopped && m_options.cancelled && m_options.cancelled())
+            m_stopped = true;
+        return m_stopped;
     }
 
     Prepared finish()
@@ -496,6 +607,7 @@ private:
     Context baseContext() const
     {
         Context context;
+        context.fields = &m_fields;
         context.report = m_report;
         context.today = m_options.today;
         context.page = int(m_out.pages.size());
@@ -538,6 +650,8 @@ private:
             m_y = m_sheetFooter->top ? *m_sheetFooter->top : m_limit;
             put(footer, m_sheetReport->margins.left());
         }
+        if (m_options.pageReady)
+            m_options.pageReady(*m_page);
         m_page = nullptr;
     }
 
@@ -638,6 +752,8 @@ private:
             }
         };
         for (int row = 0; row < rows; ++row) {
+            if (stopped())
+                return;
             Context rowContext = baseContext();
             rowContext.bandData = data;
             rowContext.rows.insert(data, row);
@@ -710,6 +826,8 @@ private:
     }
 
     PrepareOptions m_options;
+    mutable FieldCache m_fields;
+    bool m_stopped = false;
     /// Per detail band, its data set's rows by the value of the link field.
     QHash<const Band*, QHash<QString, QList<int>>> m_detailRows;
     Prepared m_out;
@@ -740,8 +858,11 @@ Prepared prepare(const Template& report, const PrepareOptions& options)
 Prepared CompositeReport::prepare(const PrepareOptions& options) const
 {
     Job job(options);
-    for (const Template* report : m_reports)
+    for (const Template* report : m_reports) {
+        if (job.stopped())
+            break;
         job.run(*report);
+    }
     Prepared prepared = job.finish();
     if (!m_reports.isEmpty())
         prepared.title = m_reports.first()->name();

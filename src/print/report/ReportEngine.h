@@ -7,6 +7,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 /// The banded report engine: a template and its data are prepared into pages of
 /// positioned texts and lines. Preparing paints nothing, so a test can inspect the
 /// layout; ReportPainter.h puts prepared pages on paper, on screen or into a PDF.
@@ -61,6 +63,11 @@ struct PrepareOptions
 {
     /// What [DATE] prints.
     QDate today = QDate::currentDate();
+    /// Given every page as soon as it is complete, so that a preview can show the first
+    /// pages of a long report while the rest are laid out. May let window messages run.
+    std::function<void(const Page& page)> pageReady;
+    /// Asked between rows; true ends the preparation where it stands (the preview closed).
+    std::function<bool()> cancelled;
 };
 
 /// One template as a job of its own.

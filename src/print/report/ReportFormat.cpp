@@ -148,6 +148,15 @@ QString formatValue(const QVariant& value, int scale, const QString& format)
     if (scale > 0) {
         bool ok = false;
         const qint64 units = value.toLongLong(&ok);
+        // Money in a format with as many decimals or more needs no rounding: written
+        // straight from its units, as a long list prints it on every line.
+        if (ok && kind == FormatKind::Number) {
+            const NumberPattern pattern = numberPattern(format);
+            if (pattern.decimals >= scale) {
+                const QString text = Decimal::fromUnits(units, scale).toString(pattern.decimals);
+                return pattern.grouped ? grouped(text) : text;
+            }
+        }
         plain = ok ? Decimal::fromUnits(units, scale).toString() : value.toString();
     } else if (value.typeId() == QMetaType::Double) {
         // Shortest text that reads back as the same number, with the comma.
