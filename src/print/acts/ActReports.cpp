@@ -73,11 +73,13 @@ void addTitle(Report::Template& report, const QStringList& titleLines, const QSt
     };
     memo(u"Dez_Memo"_s, 8);
     memo(u"Mes_Memo"_s, 26);
-    report.addText(u"PrintDateCaption_Memo"_s, {0, titleHeight + 44, 140, 18}, dateCaption,
+    // The date follows its caption closely.
+    const double captionWidth = dateCaption.size() > 12 ? 124 : 84;
+    report.addText(u"PrintDateCaption_Memo"_s, {0, titleHeight + 44, captionWidth, 18}, dateCaption,
                    arial(9), Qt::AlignLeft | Qt::AlignVCenter);
     report
-        .addText(u"PrintDate_Memo"_s, {140, titleHeight + 44, 240, 18}, u"[DATE]"_s, arial(9),
-                 Qt::AlignLeft | Qt::AlignVCenter)
+        .addText(u"PrintDate_Memo"_s, {captionWidth, titleHeight + 44, 240, 18}, u"[DATE]"_s,
+                 arial(9), Qt::AlignLeft | Qt::AlignVCenter)
         .format = u"d mmmm yyyy"_s;
 }
 
@@ -120,7 +122,7 @@ Report::Template servicesTemplate(Kind kind)
                                 u"Сумма по услуге"_s, u"Сумма за вычетом льготы"_s};
     for (int column = 0; column < 5; ++column) {
         cell(report, u"Header%1_Memo"_s.arg(column + 1), columns[column], width(column), 32,
-             headings[column], arial(9, true), Qt::AlignCenter)
+             headings[column], arial(8.5, true), Qt::AlignCenter)
             .fit = Report::Fit::Wrap;
     }
 
@@ -209,9 +211,8 @@ Report::Template enteredDataTemplate()
         340,
         u"Общая сумма по услугам за вычетом льготы, приходящаяся на постоянно зарегистрированных:"_s,
         u"SummaServiceWOBenefitReg_Memo"_s);
-    report.addText(u"PrintDateCaption_Memo"_s, {0, 390, 140, 18}, u"дата печати:"_s, arial(9),
-                   left);
-    report.addText(u"PrintDate_Memo"_s, {140, 390, 240, 18}, u"[DATE]"_s, arial(9), left).format =
+    report.addText(u"PrintDateCaption_Memo"_s, {0, 390, 84, 18}, u"дата печати:"_s, arial(9), left);
+    report.addText(u"PrintDate_Memo"_s, {84, 390, 240, 18}, u"[DATE]"_s, arial(9), left).format =
         u"d mmmm yyyy"_s;
     addPageFooter(report);
     return report;
@@ -340,15 +341,16 @@ QString title(Kind kind)
 
 QString houseAddressSql()
 {
+    // A number of blanks only is no number: the files pad their fields with blanks.
     return uR"((ss.StreetName || ' ' ||
-IIF(sp.HouseNum <> '', 'д. ' || sp.HouseNum || ', ', '') ||
-IIF(sp.KorpNum <> '', 'корп. ' || sp.KorpNum || ', ', '') ||
-IIF(sp.StroenNum <> '', 'стр. ' || sp.StroenNum || ', ', '')))"_s;
+IIF(TRIM(sp.HouseNum) <> '', 'д. ' || TRIM(sp.HouseNum) || ', ', '') ||
+IIF(TRIM(sp.KorpNum) <> '', 'корп. ' || TRIM(sp.KorpNum) || ', ', '') ||
+IIF(TRIM(sp.StroenNum) <> '', 'стр. ' || TRIM(sp.StroenNum) || ', ', '')))"_s;
 }
 
 QString flatAddressSql()
 {
-    return u"("_s + houseAddressSql() + u" || 'кв. ' || IFNULL(sp.FlatNum, ''))"_s;
+    return u"("_s + houseAddressSql() + u" || 'кв. ' || IFNULL(TRIM(sp.FlatNum), ''))"_s;
 }
 
 QString servicesSql(Kind kind)
