@@ -8,6 +8,7 @@
 #include "LookupComboBox.h"
 #include "OpenFile.h"
 #include "Pereschet.h"
+#include "RecordSetModel.h"
 #include "SaveFile.h"
 #include "Search.h"
 #include "SpravDez.h"
@@ -19,9 +20,9 @@
 #include "SpravTypeOccupancy.h"
 #include "SpravTypeOwn.h"
 #include "TariffBank.h"
+#include "UserDataWindows.h"
 #include "WorkingData.h"
 #include "Zamena.h"
-#include "RecordSetModel.h"
 
 #include <QAction>
 #include <QMenu>
@@ -36,12 +37,6 @@ QAction* addItem(QMenu* menu, const QString& name, const QString& caption)
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
-}
-
-/// An item whose window the program does not have yet: listed, but disabled.
-void addPending(QMenu* menu, const QString& name, const QString& caption)
-{
-    addItem(menu, name, caption)->setEnabled(false);
 }
 
 QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption)
@@ -74,15 +69,16 @@ void TMain_Form::buildMenu()
     QMenu* books = addSubmenu(bar, u"N10"_s, u"Справочные данные"_s);
     QAction* spravMO = addItem(books, u"Sprav_MO"_s, u" Справочник муниципальных округов"_s);
     QAction* spravStreet = addItem(books, u"Sprav_Street"_s, u" Справочник улиц"_s);
-    QAction* spravHouses =
-        addItem(books, u"Sprav_HousesBTI"_s, u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
+    QAction* spravHouses = addItem(books, u"Sprav_HousesBTI"_s,
+                                   u" Справочник соответствия адреса - данным в кодировке БТИ"_s);
     books->addSeparator();
     QAction* spravDez = addItem(books, u"Sprav_Dez"_s, u" Справочник организаций"_s);
     books->addSeparator();
     QAction* spravTypeOwn = addItem(books, u"Sprav_TypeOwn"_s, u" Справочник форм собственности"_s);
-    QAction* spravTypeOccupancy = addItem(books, u"Sprav_TypeOccupancy"_s, u" Справочник типов заселения"_s);
-    QAction* spravRelation =
-        addItem(books, u"Sprav_Relation"_s, u" Справочник степени родства по отношению к плательщику"_s);
+    QAction* spravTypeOccupancy =
+        addItem(books, u"Sprav_TypeOccupancy"_s, u" Справочник типов заселения"_s);
+    QAction* spravRelation = addItem(books, u"Sprav_Relation"_s,
+                                     u" Справочник степени родства по отношению к плательщику"_s);
     books->addSeparator();
     QAction* spravServices = addItem(books, u"Sprav_Services"_s, u" Справочник услуг"_s);
     QAction* spravTariff = addItem(books, u"Sprav_Tariff"_s, u" Ставки/Тарифы  на услуги"_s);
@@ -95,8 +91,10 @@ void TMain_Form::buildMenu()
     QAction* acts = addItem(reports, u"Acts"_s, u"   Сводные данные ..."_s);
 
     QMenu* userData = addSubmenu(bar, u"N4"_s, u"Данные пользователя"_s);
-    addPending(userData, u"UserDataSave"_s, u" Сохранение данных пользователя"_s);
-    addPending(userData, u"UserDataRestore"_s, u" Восстановление данных пользователя"_s);
+    QAction* userDataSave =
+        addItem(userData, u"UserDataSave"_s, u" Сохранение данных пользователя"_s);
+    QAction* userDataRestore =
+        addItem(userData, u"UserDataRestore"_s, u" Восстановление данных пользователя"_s);
 
     QMenu* help = addSubmenu(bar, u"N2"_s, u"Помощь"_s);
     About = addItem(help, u"About"_s, u"О программе ..."_s);
@@ -137,6 +135,19 @@ void TMain_Form::buildMenu()
     connect(printLists, &QAction::triggered, this, [this, heading] {
         TPrintSpisok_Form window(m_db, heading(), this);
         window.exec();
+    });
+    connect(userDataSave, &QAction::triggered, this, [this] {
+        TUserDataSave_Form window(m_db, this);
+        window.exec();
+    });
+    connect(userDataRestore, &QAction::triggered, this, [this] {
+        {
+            TUserDataRestore_Form window(m_db, this);
+            window.exec();
+        }
+        // Organisations may have come in or changed: the box lists them again.
+        Dez_RxDBLC->setItems(WorkingData::organisations(m_db));
+        m_state.dezId = Dez_RxDBLC->keyValue();
     });
     connect(printKvitok, &QAction::triggered, this, [this] {
         TKvitok_Form receipts(m_db, m_state.dezId, m_state.accountingPeriod, this);

@@ -226,7 +226,7 @@ void TestMainWindow::organisationBookRefreshesTheBox()
     // Every book the menu lists opens.
     for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services",
                              "Sprav_Tariff", "Sprav_Street", "Sprav_HousesBTI", "Pereschet", "Replace",
-                             "PrintKvitok", "Acts", "PrintItogLudi"}) {
+                             "PrintKvitok", "Acts", "PrintItogLudi", "UserDataSave", "UserDataRestore"}) {
         QString opened;
         whenModal<QDialog>([&](QDialog* book) {
             opened = book->windowTitle();

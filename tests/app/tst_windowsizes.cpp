@@ -30,6 +30,7 @@
 #include "T2.h"
 #include "T3.h"
 #include "TestDatabase.h"
+#include "UserDataWindows.h"
 #include "Zamena.h"
 
 #include <QLayout>
@@ -152,6 +153,10 @@ std::unique_ptr<QWidget> TestWindowSizes::create(const QString& window)
         return std::make_unique<TActs_Form>(m_t->db(), Acts::Heading{u"ТСЖ"_s, 117, QDate(2026, 12, 1)});
     if (window == u"lists")
         return std::make_unique<TPrintSpisok_Form>(m_t->db(), Acts::Heading{u"ТСЖ"_s, 117, QDate(2026, 12, 1)});
+    if (window == u"user data save")
+        return std::make_unique<TUserDataSave_Form>(m_t->db());
+    if (window == u"user data restore")
+        return std::make_unique<TUserDataRestore_Form>(m_t->db());
     if (window == u"search")
         return std::make_unique<TSearch_Form>(m_state, nullptr);
     if (window == u"about")
@@ -166,7 +171,7 @@ void TestWindowSizes::windowsFitTheScreen_data()
     QTest::addColumn<QString>("window");
     for (const char* name : {"payer", "house chooser", "charge", "person", "payer totals", "import",
                              "export", "preview", "organisations", "organisation", "services", "recalculation", "replacement", "streets", "houses", "house", "tariffs", "tariff periods",
-                             "tariff period", "search", "receipts", "acts", "lists", "about",
+                             "tariff period", "search", "receipts", "acts", "lists", "user data save", "user data restore", "about",
                              "greeting"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
