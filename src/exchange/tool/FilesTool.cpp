@@ -9,6 +9,7 @@
 #include "ReportPainter.h"
 #include "Schema.h"
 #include "SummaryStatement.h"
+#include "UserData.h"
 #include "WorkingCopy.h"
 
 #include <QDate>
@@ -30,7 +31,14 @@ const QString ProgramName = u"orbelon-files"_s;
 // The working database's place below the working folder, as the program looks for it.
 const QString DefaultDatabase = u"Base/Dude.b"_s;
 
-enum class Command { Check, Convert, Summary };
+enum class Command
+{
+    Check,
+    Convert,
+    Summary,
+    UserDataSave,
+    UserDataRestore
+};
 
 struct Options
 {
@@ -106,7 +114,8 @@ bool readStamp(const QString& org, const QString& period, Options& options, QStr
     if (!period.isEmpty()) {
         const std::optional<QDate> month = periodMonth(period);
         if (!month) {
-            error = u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
+            error =
+                u"неверный отчетный период \""_s + period + u"\": нужно ММГГГГ, например 122026."_s;
             return false;
         }
         options.period = *month;
@@ -125,6 +134,13 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         options.command = Command::Convert;
     } else if (name == u"summary"_s) {
         options.command = Command::Summary;
+    } else if (name == u"userdata"_s) {
+        const QString what = arguments.value(1);
+        if (what != u"save"_s && what != u"restore"_s) {
+            error = u"команде userdata нужно действие: save или restore."_s;
+            return std::nullopt;
+        }
+        options.command = what == u"save"_s ? Command::UserDataSave : Command::UserDataRestore;
     } else {
         error = u"неизвестная команда \""_s + name + u"\"."_s;
         return std::nullopt;
@@ -138,7 +154,9 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
     QHash<QString, QString> values;
     QStringList positional;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const bool userData =
+        options.command == Command::UserDataSave || options.command == Command::UserDataRestore;
+    for (qsizetype i = userData ? 2 : 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (optionsEnded || !argument.startsWith(u'-') || argument == u"-"_s) {
             positional << argument;
@@ -178,6 +196,16 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         values.insert(key, value);
     }
 
+    if (userData) {
+        if (positional.size() != 1) {
+            error = u"команде userdata "_s + arguments.value(1) +
+                    u" нужен один файл данных пользователя."_s;
+            return std::nullopt;
+        }
+        options.files[0] = positional.first();
+        options.database = values.value(u"--db"_s);
+        return options;
+    }
     if (options.command == Command::Convert) {
         if (positional.size() != 4) {
             error = u"команде convert нужны три файла и папка для новых файлов."_s;
@@ -187,7 +215,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         const QString org = values.value(u"--org"_s);
         const QString period = values.value(u"--period"_s);
         if (org.isEmpty() || period.isEmpty()) {
-            error = u"команде convert нужны код организации (--org) и отчетный период (--period)."_s;
+            error =
+                u"команде convert нужны код организации (--org) и отчетный период (--period)."_s;
             return std::nullopt;
         }
         if (!readStamp(org, period, options, error))
@@ -200,7 +229,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         const QString org = values.value(u"--org"_s);
         const QString period = values.value(u"--period"_s);
         if ((!org.isEmpty() || !period.isEmpty()) && options.pdf.isEmpty()) {
-            error = u"--org и --period команды summary задают организацию и период сводной ведомости в PDF (--pdf)."_s;
+            error =
+                u"--org и --period команды summary задают организацию и период сводной ведомости в PDF (--pdf)."_s;
             return std::nullopt;
         }
         if (!readStamp(org, period, options, error))
@@ -221,8 +251,7 @@ public:
         : m_out(out)
         , m_print(print)
         , m_note(std::move(note))
-    {
-    }
+    {}
 
     void add(int file, qint64 line, const QString& message)
     {
@@ -281,8 +310,7 @@ QString countText(qint64 count)
 FilesTool::FilesTool(QTextStream& out, QTextStream& err)
     : m_out(out)
     , m_err(err)
-{
-}
+{}
 
 QString FilesTool::usage()
 {
@@ -290,6 +318,8 @@ QString FilesTool::usage()
   orbelon-files check ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
   orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ [--db БАЗА]
   orbelon-files summary ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--pdf ФАЙЛ.pdf [--org КОД] [--period ММГГГГ]] [--db БАЗА]
+  orbelon-files userdata save ФАЙЛ [--db БАЗА]
+  orbelon-files userdata restore ФАЙЛ [--db БАЗА]
   orbelon-files --help
 
 Команды:
@@ -304,13 +334,22 @@ QString FilesTool::usage()
            записей, контрольная сумма I, контрольная сумма II (через TAB). С --pdf
            записывает и саму сводную ведомость в ФАЙЛ.pdf, если проверки не нашли
            ошибок; организация и период берутся из файла I, если не указаны.
+  userdata save     записывает в ФАЙЛ данные пользователя из рабочей базы: организации,
+                    обслуживаемые улицы и услуги, тарифы, коды БТИ домов. Файл
+                    записывается целиком или не записывается вовсе.
+  userdata restore  восстанавливает данные пользователя из ФАЙЛА в рабочую базу, как окно
+                    "Восстановление данных пользователя": тарифы заменяются, организации
+                    дополняются и обновляются, отметки улиц и услуг добавляются, дома
+                    добавляются. Все или ничего: при сбое база остается прежней.
 
 Параметры:
-  --db БАЗА  рабочая база; по умолчанию Base/Dude.b в текущей папке. Сама база не
-             изменяется: файлы загружаются в ее временную копию.
+  --db БАЗА  рабочая база; по умолчанию Base/Dude.b в текущей папке. Команды check,
+             convert и summary базу не изменяют: файлы загружаются в ее временную
+             копию. Команда userdata restore изменяет саму базу.
 
 Итоги загрузки и сообщения выводятся в поток ошибок (stderr).
-Код завершения: 0 - ошибок нет, 1 - найдены ошибки, 2 - команда не выполнена.
+Код завершения: 0 - ошибок нет, 1 - найдены ошибки (userdata restore: пропущены
+строки файла), 2 - команда не выполнена.
 )"_s;
 }
 
@@ -325,8 +364,8 @@ namespace {
 
 /// Writes the summary statement of the loaded files into options.pdf; false, with the
 /// reason told through `note`, when it cannot.
-bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary, const Options& options,
-                     const std::function<void(const QString&)>& note)
+bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary,
+                     const Options& options, const std::function<void(const QString&)>& note)
 {
     // Unless told otherwise, the statement is the organisation's and the month's that
     // file I carries, when all its payers carry the same.
@@ -344,16 +383,19 @@ bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary, co
     };
     QVariant organisation = options.organisation;
     if (!organisation.isValid() || organisation.isNull())
-        organisation = single(u"SELECT DISTINCT DezID FROM SvedPotreb_T1 WHERE DezID IS NOT NULL"_s);
+        organisation =
+            single(u"SELECT DISTINCT DezID FROM SvedPotreb_T1 WHERE DezID IS NOT NULL"_s);
     QDate period = options.period;
     if (!period.isValid())
-        period = Format::dateFromVariant(single(u"SELECT DISTINCT Mes FROM SvedPotreb_T1 WHERE Mes IS NOT NULL"_s));
+        period = Format::dateFromVariant(
+            single(u"SELECT DISTINCT Mes FROM SvedPotreb_T1 WHERE Mes IS NOT NULL"_s));
     if (!organisation.isValid() || organisation.isNull()) {
         note(u"Организация сводной ведомости не определена по файлу I: укажите ее код (--org)."_s);
         return false;
     }
     if (!period.isValid()) {
-        note(u"Отчетный период сводной ведомости не определен по файлу I: укажите его (--period ММГГГГ)."_s);
+        note(
+            u"Отчетный период сводной ведомости не определен по файлу I: укажите его (--period ММГГГГ)."_s);
         return false;
     }
     Query name(db, u"SELECT DezName FROM Sprav_Dez WHERE DezID = :DezID"_s);
@@ -378,6 +420,40 @@ bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary, co
 
 } // namespace
 
+int FilesTool::runUserData(bool save, const QString& file, const QString& databasePath)
+{
+    // An absent database is not made anew: there would be nothing to save, and a restore
+    // into it would be lost.
+    if (!QFileInfo(databasePath).isFile()) {
+        note(u"Не найдена рабочая база данных "_s + databasePath);
+        return Failed;
+    }
+    Database db;
+    if (!db.open(databasePath)) {
+        note(u"Невозможно открыть базу данных "_s + databasePath + u": "_s + db.errorString());
+        return Failed;
+    }
+    const QStringList missing = db.missingTables(Schema::requiredTables());
+    if (!missing.isEmpty()) {
+        note(u"Невозможно работать с базой данных "_s + databasePath + u": в ней нет таблиц: "_s +
+             missing.join(u", "_s));
+        return Failed;
+    }
+    if (save) {
+        const UserData::SaveResult result = UserData::save(db, file);
+        note(result.message);
+        if (result.outcome != UserData::SaveResult::Outcome::Saved)
+            return Failed;
+        note(u"Записано строк: "_s + QString::number(result.lines));
+        return Clean;
+    }
+    const UserData::RestoreResult result = UserData::restore(db, file);
+    note(result.message);
+    if (result.outcome != UserData::RestoreResult::Outcome::Restored)
+        return Failed;
+    return result.skipped > 0 ? Findings : Clean;
+}
+
 int FilesTool::run(const QStringList& arguments, const QString& workingDir)
 {
     if (arguments.isEmpty()) {
@@ -395,6 +471,10 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
         return Failed;
     }
     const Options& options = *parsed;
+    if (options.command == Command::UserDataSave || options.command == Command::UserDataRestore)
+        return runUserData(options.command == Command::UserDataSave, options.files[0],
+                           options.database.isEmpty() ? QDir(workingDir).filePath(DefaultDatabase)
+                                                      : options.database);
 
     // Nothing is copied or loaded while a file is missing.
     for (const QString& file : options.files) {
@@ -457,6 +537,10 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
     switch (options.command) {
     case Command::Check:
         return outcome;
+
+    case Command::UserDataSave:
+    case Command::UserDataRestore:
+        return Failed; // answered before the files are loaded
 
     case Command::Convert: {
         if (counts.anyEmpty()) {

@@ -12,7 +12,8 @@ class FilesTool
 {
 public:
     /// The process's exit codes.
-    enum Exit {
+    enum Exit
+    {
         Clean = 0,    ///< done, no error row
         Findings = 1, ///< done, with error rows
         Failed = 2,   ///< could not run: usage, a file, the database, writing
@@ -32,6 +33,8 @@ public:
 private:
     /// Writes `text` to `err` as one note; CR LF of the program's messages become LF.
     void note(const QString& text);
+    /// userdata save|restore FILE on the working database itself.
+    int runUserData(bool save, const QString& file, const QString& databasePath);
 
     QTextStream& m_out;
     QTextStream& m_err;
