@@ -1,6 +1,7 @@
 #include "WorkingCopy.h"
 
 #include "Database.h"
+#include "Schema.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -11,11 +12,27 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <cerrno>
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 QAtomicInt connectionCounter;
+
+// A copy's folder in the temporary folder, and the file naming the process it serves.
+const QString FolderPrefix = u"orbelon-files-copy-"_s;
+const QString OwnerFile = u"owner.pid"_s;
+
+bool processAlive(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
 
 /// Size and modification time: what a writer changes when it touches the file.
 struct FileStamp
@@ -43,29 +60,116 @@ bool journalPending(const QString& source)
 
 } // namespace
 
+int WorkingCopy::removeStaleCopies()
+{
+    int removed = 0;
+    QDir temp(QDir::tempPath());
+    const QStringList folders =
+        temp.entryList({FolderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : folders) {
+        QFile owner(temp.filePath(name) + u'/' + OwnerFile);
+        // A folder without its owner's number may be one being made this moment.
+        if (!owner.open(QIODevice::ReadOnly))
+            continue;
+        bool ok = false;
+        const qint64 pid = owner.readAll().trimmed().toLongLong(&ok);
+        owner.close();
+        if (!ok || processAlive(pid))
+            continue;
+        if (QDir(temp.filePath(name)).removeRecursively())
+            ++removed;
+    }
+    return removed;
+}
+
 WorkingCopy::Outcome WorkingCopy::make(const QString& source)
 {
     m_path.clear();
     m_error.clear();
-    if (!QFileInfo(source).isFile()) {
+    const QFileInfo info(source);
+    if (!info.exists()) {
         m_error = u"Не найдена база данных "_s + source;
         return Outcome::Missing;
     }
-    if (!m_dir.isValid()) {
-        m_error = u"Не удалось создать временную папку: "_s + m_dir.errorString();
+    if (!info.isFile()) {
+        m_error = u"База данных "_s + source + u" - не файл."_s;
         return Outcome::Unusable;
     }
-    const QString target = m_dir.filePath(u"Dude.b"_s);
+    removeStaleCopies();
+    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + FolderPrefix + u"XXXXXX"_s);
+    if (!m_dir->isValid()) {
+        m_error = u"Не удалось создать временную папку: "_s + m_dir->errorString();
+        return Outcome::Unusable;
+    }
+    {
+        QFile owner(m_dir->filePath(OwnerFile));
+        if (!owner.open(QIODevice::WriteOnly) ||
+            owner.write(QByteArray::number(qint64(::getpid()))) < 0 || !owner.flush()) {
+            m_error = u"Не удалось записать во временную папку "_s + m_dir->path() + u": "_s +
+                      owner.errorString();
+            return Outcome::Unusable;
+        }
+    }
+    const QString target = m_dir->filePath(u"Dude.b"_s);
     if (!copyFile(source)) {
         QFile::remove(target);
         if (!copyThroughSqlite(source)) {
             QFile::remove(target);
-            m_error = u"Невозможно прочитать базу данных "_s + source + u": "_s + m_error;
+            explainFailure(source);
             return Outcome::Unusable;
         }
     }
+    // A read-only original must not make a read-only copy: the work writes into it.
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!shrink()) {
+        QFile::remove(target);
+        explainFailure(source);
+        return Outcome::Unusable;
+    }
     m_path = target;
     return Outcome::Made;
+}
+
+void WorkingCopy::explainFailure(const QString& source)
+{
+    // A full temporary folder is no fault of the database.
+    if (m_error.isEmpty())
+        m_error = u"неизвестная ошибка"_s;
+    if (m_error.contains(u"full"_s, Qt::CaseInsensitive))
+        m_error = u"Нет места во временной папке "_s + QDir::tempPath() +
+                  u" для копии базы данных: "_s + m_error;
+    else
+        m_error = u"Невозможно прочитать базу данных "_s + source + u": "_s + m_error;
+}
+
+bool WorkingCopy::shrink()
+{
+    const QString name =
+        u"orbelon-files-copy-"_s + QString::number(connectionCounter.fetchAndAddRelaxed(1));
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(m_dir->filePath(u"Dude.b"_s));
+        if (db.open()) {
+            QSqlQuery query(db);
+            done = true;
+            for (const QString& table : Schema::workingTables()) {
+                // A database without the table is told about once it is opened.
+                if (!db.tables().contains(table, Qt::CaseInsensitive))
+                    continue;
+                done = done && query.exec(u"DELETE FROM "_s + table);
+            }
+            done = done && query.exec(u"VACUUM"_s);
+            if (!done)
+                m_error = query.lastError().text().trimmed();
+            query = QSqlQuery();
+            db.close();
+        } else {
+            m_error = db.lastError().text().trimmed();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
 }
 
 bool WorkingCopy::copyFile(const QString& source)
@@ -75,7 +179,7 @@ bool WorkingCopy::copyFile(const QString& source)
     // no writer touched the file while it was read.
     if (journalPending(source))
         return false;
-    const QString target = m_dir.filePath(u"Dude.b"_s);
+    const QString target = m_dir->filePath(u"Dude.b"_s);
     const FileStamp before = FileStamp::of(source);
     if (!QFile::copy(source, target))
         return false;
@@ -87,8 +191,9 @@ bool WorkingCopy::copyFile(const QString& source)
 
 bool WorkingCopy::copyThroughSqlite(const QString& source)
 {
-    const QString name = u"orbelon-files-source-"_s + QString::number(connectionCounter.fetchAndAddRelaxed(1));
-    const QString target = m_dir.filePath(u"Dude.b"_s);
+    const QString name =
+        u"orbelon-files-source-"_s + QString::number(connectionCounter.fetchAndAddRelaxed(1));
+    const QString target = m_dir->filePath(u"Dude.b"_s);
     bool copied = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
