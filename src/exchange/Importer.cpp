@@ -6,6 +6,7 @@
 #include "WorkingStatement.h"
 
 #include <QFile>
+#include <QSqlError>
 #include <QHash>
 
 #include <algorithm>
@@ -22,6 +23,23 @@ constexpr qint64 ProgressEvery = 100;
 QString openFailedMessage(const QString& path, const QString& reason)
 {
     return u"Не удалось открыть файл\r\n"_s + path + u"\r\n"_s + reason;
+}
+
+/// A failure of the database itself (a full disk, an I/O error), told once for the run:
+/// no line of the files is to blame.
+QString databaseFailedMessage(const QString& reason)
+{
+    return u"Не удалось записать сведения в базу данных: "_s + reason +
+           u"\r\nСведения не загружены."_s;
+}
+
+/// Whether the database refused the values of one line (a check, a type, a length)
+/// rather than failing as a database.
+bool lineRefused(const QSqlError& error)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == 19 /* constraint */ || code == 20 /* mismatch */ ||
+           code == 25 /* range */ || code == 18 /* too big */;
 }
 
 QString readFailedMessage(const QString& path, const QString& reason)
@@ -167,7 +185,7 @@ private:
                     ParsedLine& parsed);
     QVariant streetBtiCode(const QVariant& streetCode);
     void checkScratchTables();
-    void copyAndRecount();
+    bool copyAndRecount();
     void countLoaded();
     void finishScratch();
     void renumberTypeOccupancy();
@@ -189,6 +207,8 @@ private:
     int m_step = 0;
     std::unique_ptr<Query> m_streetQuery;
     QHash<qint64, QVariant> m_streets;
+    /// Set when the database itself failed: the run stops there.
+    QString m_databaseFailure;
 };
 
 ImportResult Importer::Run::execute(const QStringList& paths)
@@ -223,10 +243,20 @@ ImportResult Importer::Run::execute(const QStringList& paths)
             parsed = parseFile(FileKind::Payers, paths[0]) &&
                      parseFile(FileKind::Charges, paths[1]) &&
                      parseFile(FileKind::Persons, paths[2]);
-            tx.commit();
+            // The lines are only in once they are committed; a full disk may show here.
+            if (parsed && !tx.commit()) {
+                m_databaseFailure = m_db.errorString();
+                parsed = false;
+            }
         }
     } catch (const CommonFnc::IoError& e) {
         m_listener.failure(e.message());
+    }
+    if (!m_databaseFailure.isEmpty()) {
+        m_listener.failure(databaseFailedMessage(m_databaseFailure));
+        m_result.outcome = ImportResult::Outcome::DatabaseFailed;
+        clearScratchTables(m_db);
+        return m_result;
     }
     if (!parsed) {
         m_result.outcome = ImportResult::Outcome::ReadFailed;
@@ -235,7 +265,12 @@ ImportResult Importer::Run::execute(const QStringList& paths)
     }
 
     checkScratchTables();
-    copyAndRecount();
+    if (!copyAndRecount()) {
+        m_listener.failure(databaseFailedMessage(m_databaseFailure));
+        m_result.outcome = ImportResult::Outcome::DatabaseFailed;
+        clearScratchTables(m_db);
+        return m_result;
+    }
     countLoaded();
     finishScratch();
     renumberTypeOccupancy();
@@ -284,6 +319,8 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         const Layout layout = layoutFor(kind, int(raw.count('\t')));
         ParsedLine parsed = parseLine(kind, layout, CommonFnc::OemToAnsi(raw));
         insertLine(kind, insert, placeholders, n, parsed);
+        if (!m_databaseFailure.isEmpty())
+            return false;
         read = n;
         if (n % ProgressEvery == 0)
             m_listener.linesRead(kind, n);
@@ -320,8 +357,13 @@ void Importer::Run::insertLine(FileKind kind, Query& insert, const QStringList& 
         else
             insert.bind(placeholders[i], parsed.values.value(columns[i]));
     }
-    if (!insert.exec())
+    if (insert.exec())
+        return;
+    const QSqlError error = insert.raw().lastError();
+    if (lineRefused(error))
         addError(file, n, u"Ошибка записи строки"_s);
+    else
+        m_databaseFailure = error.text().trimmed();
 }
 
 QVariant Importer::Run::streetBtiCode(const QVariant& streetCode)
@@ -378,7 +420,7 @@ void Importer::Run::checkScratchTables()
     }
 }
 
-void Importer::Run::copyAndRecount()
+bool Importer::Run::copyAndRecount()
 {
     Transaction tx(m_db);
     // A copy that fails is not reported: the loaded counts show what arrived.
@@ -393,7 +435,11 @@ void Importer::Run::copyAndRecount()
     if (runStatement(m_db, ClearCountsSql) && runStatement(m_db, CountPersonsSql))
         runStatement(m_db, SetPersonsSql);
     stepDone();
-    tx.commit();
+    if (!tx.commit()) {
+        m_databaseFailure = m_db.errorString();
+        return false;
+    }
+    return true;
 }
 
 void Importer::Run::countLoaded()

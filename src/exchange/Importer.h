@@ -54,6 +54,9 @@ struct ImportResult
         /// A file could not be opened or read midway; nothing was copied, so the
         /// working tables stay empty.
         ReadFailed,
+        /// The database itself failed (a full disk, an I/O error); nothing was loaded,
+        /// and no line is blamed.
+        DatabaseFailed,
     };
     Outcome outcome = Outcome::Completed;
 

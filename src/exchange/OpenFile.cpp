@@ -363,6 +363,7 @@ void TOpenFile_Form::OpenFile_BBtnClick()
         OpenFile_ProgressBar->setValue(0);
         setInputsEnabled(true);
         return;
+    case Outcome::DatabaseFailed:
     case Outcome::ReadFailed:
     case Outcome::Completed:
         break;

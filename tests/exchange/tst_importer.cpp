@@ -163,6 +163,7 @@ private Q_SLOTS:
     void unopenableFileChangesNothing_data();
     void unopenableFileChangesNothing();
     void unreadableFileStops();
+    void fullDatabaseIsARunFailure();
     void tablesThatCannotBeEmptiedStop_data();
     void tablesThatCannotBeEmptiedStop();
 
@@ -716,6 +717,28 @@ void TestImporter::unreadableFileStops()
              qPrintable(m_rec.failures.first()));
     QCOMPARE(count(u"SvedPotreb_T1"_s), qint64(0));
     QCOMPARE(count(u"TMP_T1"_s), qint64(0));
+}
+
+void TestImporter::fullDatabaseIsARunFailure()
+{
+    // Many good lines; the database may grow by a few pages only, as on a full disk.
+    QStringList payers;
+    for (int i = 0; i < 3000; ++i)
+        payers << payerLine();
+    QVERIFY(writeLines(u"P1.TXT"_s, payers));
+    QVERIFY(writeLines(u"P2.TXT"_s, {chargeLine()}));
+    QVERIFY(writeLines(u"P3.TXT"_s, {}));
+    const qint64 pages = m_t->scalar(u"PRAGMA page_count"_s).toLongLong();
+    QVERIFY(m_t->exec(u"PRAGMA max_page_count = %1"_s.arg(pages + 8)));
+    const ImportResult result = importFiles();
+    QCOMPARE(result.outcome, ImportResult::Outcome::DatabaseFailed);
+    // Told once, as the run's failure; no good line is blamed.
+    QCOMPARE(m_rec.failures.size(), 1);
+    QVERIFY2(m_rec.failures.first().startsWith(u"Не удалось записать сведения в базу данных: "_s),
+             qPrintable(m_rec.failures.first()));
+    QCOMPARE(result.errorCount, 0);
+    QCOMPARE(count(u"SvedPotreb_T1"_s), qint64(0));
+    QVERIFY(!m_t->db().inTransaction());
 }
 
 void TestImporter::tablesThatCannotBeEmptiedStop_data()
