@@ -1,16 +1,16 @@
 #include "Main.h"
 
-#include "WaitCursor.h"
 #include "About.h"
 #include "AppInfo.h"
-#include "Dialogs.h"
 #include "DataGrid.h"
+#include "Dialogs.h"
 #include "Format.h"
-#include "RecordSetModel.h"
 #include "GridRoutines.h"
 #include "LookupComboBox.h"
+#include "RecordSetModel.h"
 #include "Start.h"
 #include "T1_TotalSumContext.h"
+#include "WaitCursor.h"
 #include "WorkingData.h"
 #include "WorkingStatement.h"
 
@@ -45,8 +45,7 @@ const QString ExitQuestion =
 
 TMain_Form::TMain_Form(QWidget* parent)
     : TMain_Form(Options{}, parent)
-{
-}
+{}
 
 TMain_Form::TMain_Form(const Options& options, QWidget* parent)
     : QMainWindow(parent)
@@ -142,7 +141,8 @@ void TMain_Form::FormShow()
 
     const QString directory =
         m_options.workingDirectory.isEmpty() ? QDir::currentPath() : m_options.workingDirectory;
-    switch (WorkingData::open(m_db, directory)) {
+    const WorkingData::OpenResult opened = WorkingData::open(m_db, directory);
+    switch (opened) {
     case WorkingData::OpenResult::Missing:
         Dialogs::current().error(u"Не найдены рабочие файлы программы."_s);
         m_exitWithoutQuestion = true;
@@ -150,11 +150,18 @@ void TMain_Form::FormShow()
         Q_EMIT startUpFinished();
         return;
     case WorkingData::OpenResult::Unusable:
-        Dialogs::current().error(u"Невозможно открыть рабочие файлы программы."_s);
+    case WorkingData::OpenResult::Damaged: {
+        QString message = u"Невозможно открыть рабочие файлы программы."_s;
+        if (opened == WorkingData::OpenResult::Damaged)
+            message += u"\r\nФайл базы данных поврежден:\r\n"_s +
+                       WorkingData::databasePath(directory) + u"\r\n("_s + m_db.errorString() +
+                       u")"_s;
+        Dialogs::current().error(message);
         close();
         QCoreApplication::processEvents();
         Q_EMIT startUpFinished();
         return;
+    }
     case WorkingData::OpenResult::Opened:
         break;
     }
@@ -208,7 +215,8 @@ void TMain_Form::Dez_RxDBLCCloseUp()
 
 void TMain_Form::Mes_CBChange()
 {
-    m_state.accountingPeriod = WorkingData::accountingPeriod(Mes_CB->currentIndex(), Year_RxSE->value());
+    m_state.accountingPeriod =
+        WorkingData::accountingPeriod(Mes_CB->currentIndex(), Year_RxSE->value());
 }
 
 void TMain_Form::Year_RxSEChange()
@@ -218,8 +226,8 @@ void TMain_Form::Year_RxSEChange()
 
 bool TMain_Form::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool periodBox = watched == Mes_CB || watched == Year_RxSE ||
-                           (watched && watched->parent() == Year_RxSE);
+    const bool periodBox =
+        watched == Mes_CB || watched == Year_RxSE || (watched && watched->parent() == Year_RxSE);
     if (periodBox && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Tab still moves the focus on; every other key is dropped.

@@ -30,6 +30,13 @@ OpenResult open(Database& db, const QString& directory)
         db.setErrorString(u"В базе данных нет таблиц: "_s + missing.join(u", "_s));
         return OpenResult::Unusable;
     }
+    // A damaged file would read as missing rows and blame the statement for them.
+    QString problem;
+    if (!db.checkIntegrity(&problem)) {
+        db.close();
+        db.setErrorString(problem);
+        return OpenResult::Damaged;
+    }
     return OpenResult::Opened;
 }
 

@@ -12,10 +12,12 @@ class Database;
 /// prepared, the organisation of the statement and the accounting month.
 namespace WorkingData {
 
-enum class OpenResult {
+enum class OpenResult
+{
     Opened,
     Missing,  ///< no Base/Dude.b below the directory
     Unusable, ///< the file is there but is not a working database
+    Damaged,  ///< a working database whose file is damaged (errorString() tells how)
 };
 
 /// `directory`/Base/Dude.b.

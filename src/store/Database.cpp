@@ -21,7 +21,8 @@ void foldText(sqlite3_context* context, int, sqlite3_value** values)
         return;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
-    const QByteArray folded = QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toCaseFolded().toUtf8();
+    const QByteArray folded =
+        QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toCaseFolded().toUtf8();
     sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
@@ -32,8 +33,9 @@ bool addFunctions(QSqlDatabase& db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return false;
     sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
-    return connection && sqlite3_create_function_v2(connection, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                                    nullptr, foldText, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return connection &&
+           sqlite3_create_function_v2(connection, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, foldText, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 QAtomicInt connectionCounter;
 
@@ -46,8 +48,7 @@ QString describe(const QSqlError& error)
 
 Database::Database()
     : m_name(u"orbelon-"_s + QString::number(connectionCounter.fetchAndAddRelaxed(1)))
-{
-}
+{}
 
 Database::~Database()
 {
@@ -91,7 +92,8 @@ bool Database::open(const QString& filePath)
     }
     probe.finish();
     QSqlQuery pragma(m_db);
-    if (!pragma.exec(u"PRAGMA journal_mode = WAL"_s) || !pragma.exec(u"PRAGMA foreign_keys = OFF"_s)) {
+    if (!pragma.exec(u"PRAGMA journal_mode = WAL"_s) ||
+        !pragma.exec(u"PRAGMA foreign_keys = OFF"_s)) {
         m_error = describe(pragma.lastError());
         pragma = QSqlQuery();
         m_db.close();
@@ -121,6 +123,36 @@ void Database::close()
 bool Database::isOpen() const
 {
     return m_db.isOpen();
+}
+
+bool Database::checkIntegrity(QString* problem)
+{
+    QSqlQuery query(m_db);
+    // A file cut short ends within a page.
+    if (query.exec(u"PRAGMA page_size"_s) && query.next()) {
+        const qint64 pageSize = query.value(0).toLongLong();
+        const qint64 size = QFileInfo(m_filePath).size();
+        if (pageSize > 0 && size % pageSize != 0) {
+            *problem = u"размер файла не кратен размеру страницы"_s;
+            return false;
+        }
+    }
+    query.finish();
+    if (!query.exec(u"PRAGMA quick_check(1)"_s)) {
+        *problem = describe(query.lastError());
+        return false;
+    }
+    if (!query.next()) {
+        *problem = u"проверка не дала ответа"_s;
+        return false;
+    }
+    const QString answer = query.value(0).toString();
+    query.finish();
+    if (answer.compare(u"ok"_s, Qt::CaseInsensitive) != 0) {
+        *problem = answer;
+        return false;
+    }
+    return true;
 }
 
 QStringList Database::missingTables(const QStringList& required)
@@ -194,8 +226,7 @@ bool Database::execute(const QString& sql)
 Transaction::Transaction(Database& db)
     : m_db(db)
     , m_active(db.beginTransaction())
-{
-}
+{}
 
 Transaction::~Transaction()
 {

@@ -27,6 +27,7 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void missingDatabaseEndsWithoutQuestion();
     void unusableDatabaseGivesConnectionMessage();
+    void damagedDatabaseIsToldAsDamaged();
     void startUpEmptiesStatementAndSetsPeriod();
     void periodFollowsMonthAndYear();
     void periodBoxesIgnoreKeys();
@@ -81,6 +82,26 @@ void TestMainWindow::unusableDatabaseGivesConnectionMessage()
              QStringList{u"Невозможно открыть рабочие файлы программы."_s});
     QCOMPARE(dialogs.texts(FakeDialogs::Kind::Question), QStringList());
     QVERIFY(!form.isVisible());
+}
+
+void TestMainWindow::damagedDatabaseIsToldAsDamaged()
+{
+    FakeDialogs dialogs;
+    TestDatabase t;
+    QVERIFY2(t.isValid(), qPrintable(t.error()));
+    t.db().close();
+    // The database's last bytes are lost, as from a copy that broke off.
+    QFile file(t.filePath());
+    QVERIFY(file.resize(file.size() - 1000));
+    TMain_Form form(optionsFor(t.directory()));
+    QVERIFY(startUp(form));
+    const QStringList errors = dialogs.texts(FakeDialogs::Kind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(u"Невозможно открыть рабочие файлы программы.\r\n"
+                                       "Файл базы данных поврежден:\r\n"_s),
+             qPrintable(errors.first()));
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.isStartedUp());
 }
 
 void TestMainWindow::startUpEmptiesStatementAndSetsPeriod()
@@ -169,7 +190,8 @@ void TestMainWindow::organisationChoiceGoesToAllPayers()
     QVERIFY(dez->count() >= 2);
 
     // Closing the list with no organisation chosen leaves imported codes alone.
-    QVERIFY(t.exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DezID) VALUES (1, 1, 42), (2, 2, NULL)"_s));
+    QVERIFY(t.exec(
+        u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DezID) VALUES (1, 1, 42), (2, 2, NULL)"_s));
     dez->showPopup();
     dez->hidePopup();
     QCoreApplication::processEvents();
@@ -224,9 +246,10 @@ void TestMainWindow::organisationBookRefreshesTheBox()
     QCOMPARE(dez->count(), before + 1);
     QCOMPARE(dez->keyValue().toInt(), 1204);
     // Every book the menu lists opens.
-    for (const char* name : {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services",
-                             "Sprav_Tariff", "Sprav_Street", "Sprav_HousesBTI", "Pereschet", "Replace",
-                             "PrintKvitok", "Acts", "PrintItogLudi", "UserDataSave", "UserDataRestore"}) {
+    for (const char* name :
+         {"Sprav_MO", "Sprav_TypeOwn", "Sprav_TypeOccupancy", "Sprav_Relation", "Sprav_Services",
+          "Sprav_Tariff", "Sprav_Street", "Sprav_HousesBTI", "Pereschet", "Replace", "PrintKvitok",
+          "Acts", "PrintItogLudi", "UserDataSave", "UserDataRestore"}) {
         QString opened;
         whenModal<QDialog>([&](QDialog* book) {
             opened = book->windowTitle();
@@ -259,7 +282,8 @@ void TestMainWindow::exitAnsweredNoKeepsWindowAndData()
     QCOMPARE(dialogs.texts(FakeDialogs::Kind::Question).size(), 1);
     QVERIFY(dialogs.texts(FakeDialogs::Kind::Question)
                 .first()
-                .startsWith(u"Вы действительно хотите закончить работу и выйти из программы?\r\n\r\n"_s));
+                .startsWith(
+                    u"Вы действительно хотите закончить работу и выйти из программы?\r\n\r\n"_s));
     // The exit question defaults to No, so a stray Enter does not lose the statement.
     QCOMPARE(dialogs.questionDefaults, QList<Dialogs::Button>{Dialogs::Button::No});
     QCOMPARE(t.scalar(u"SELECT count(*) FROM SvedPotreb_T1"_s).toInt(), 1);
@@ -305,8 +329,9 @@ void TestMainWindow::aboutWindow()
     });
     form.findChild<QAction*>(u"About"_s)->trigger();
     QCOMPARE(caption, u"О программе"_s);
-    QCOMPARE(description,
-             u"Программа формирования сведений о платежах, начисленных за жилищно-коммунальные и прочие услуги"_s);
+    QCOMPARE(
+        description,
+        u"Программа формирования сведений о платежах, начисленных за жилищно-коммунальные и прочие услуги"_s);
     dialogs.answers = {true};
 }
 

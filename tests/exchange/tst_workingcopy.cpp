@@ -96,6 +96,18 @@ void TestWorkingCopy::missingAndWrongSources()
     QCOMPARE(copy.make(u"/nonexistent/Dude.b"_s), WorkingCopy::Outcome::Missing);
     QCOMPARE(copy.make(QDir::tempPath()), WorkingCopy::Outcome::Unusable);
     QVERIFY2(copy.errorString().contains(u"не файл"_s), qPrintable(copy.errorString()));
+    // A database whose last bytes are lost, and one damaged inside with its size intact.
+    TestDatabase t;
+    QVERIFY2(t.isValid(), qPrintable(t.error()));
+    t.db().close();
+    QFile file(t.filePath());
+    const qint64 size = file.size();
+    QVERIFY(file.resize(size - 1000));
+    QCOMPARE(copy.make(t.filePath()), WorkingCopy::Outcome::Unusable);
+    QVERIFY2(copy.errorString().contains(u"повреждена"_s), qPrintable(copy.errorString()));
+    QVERIFY(file.resize(size - 4096));
+    QCOMPARE(copy.make(t.filePath()), WorkingCopy::Outcome::Unusable);
+    QVERIFY2(copy.errorString().contains(u"повреждена"_s), qPrintable(copy.errorString()));
 }
 
 QTEST_MAIN(TestWorkingCopy)

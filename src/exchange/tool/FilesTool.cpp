@@ -439,6 +439,10 @@ int FilesTool::runUserData(bool save, const QString& file, const QString& databa
              missing.join(u", "_s));
         return Failed;
     }
+    if (QString problem; !db.checkIntegrity(&problem)) {
+        note(u"База данных "_s + databasePath + u" повреждена ("_s + problem + u")."_s);
+        return Failed;
+    }
     if (save) {
         const UserData::SaveResult result = UserData::save(db, file);
         note(result.message);

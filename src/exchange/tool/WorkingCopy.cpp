@@ -132,6 +132,11 @@ WorkingCopy::Outcome WorkingCopy::make(const QString& source)
 
 void WorkingCopy::explainFailure(const QString& source)
 {
+    if (!m_damaged.isEmpty() || m_error.contains(u"malformed"_s, Qt::CaseInsensitive)) {
+        m_error = u"База данных "_s + source + u" повреждена ("_s +
+                  (m_damaged.isEmpty() ? m_error : m_damaged) + u")."_s;
+        return;
+    }
     // A full temporary folder is no fault of the database.
     if (m_error.isEmpty())
         m_error = u"неизвестная ошибка"_s;
@@ -153,6 +158,13 @@ bool WorkingCopy::shrink()
         if (db.open()) {
             QSqlQuery query(db);
             done = true;
+            // A damaged file would read as missing rows and blame the files for them.
+            if (query.exec(u"PRAGMA quick_check(1)"_s) && query.next() &&
+                query.value(0).toString().compare(u"ok"_s, Qt::CaseInsensitive) != 0) {
+                m_damaged = query.value(0).toString();
+                done = false;
+            }
+            query.finish();
             for (const QString& table : Schema::workingTables()) {
                 // A database without the table is told about once it is opened.
                 if (!db.tables().contains(table, Qt::CaseInsensitive))
@@ -160,7 +172,7 @@ bool WorkingCopy::shrink()
                 done = done && query.exec(u"DELETE FROM "_s + table);
             }
             done = done && query.exec(u"VACUUM"_s);
-            if (!done)
+            if (!done && m_damaged.isEmpty())
                 m_error = query.lastError().text().trimmed();
             query = QSqlQuery();
             db.close();

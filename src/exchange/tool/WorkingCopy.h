@@ -46,4 +46,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
     QString m_error;
+    QString m_damaged; ///< what the integrity check of the copy found
 };
