@@ -6,8 +6,9 @@
 #include "WorkingStatement.h"
 
 #include <QFile>
-#include <QSqlError>
+#include <QFileInfo>
 #include <QHash>
+#include <QSqlError>
 
 #include <algorithm>
 #include <memory>
@@ -38,8 +39,8 @@ QString databaseFailedMessage(const QString& reason)
 bool lineRefused(const QSqlError& error)
 {
     const int code = error.nativeErrorCode().toInt() & 0xff;
-    return code == 19 /* constraint */ || code == 20 /* mismatch */ ||
-           code == 25 /* range */ || code == 18 /* too big */;
+    return code == 19 /* constraint */ || code == 20 /* mismatch */ || code == 25 /* range */ ||
+           code == 18 /* too big */;
 }
 
 QString readFailedMessage(const QString& path, const QString& reason)
@@ -102,7 +103,8 @@ FROM TMP_T2 t2 LEFT JOIN Sprav_Services ss ON (t2.ServiceID = ss.ServiceID)
 WHERE ss.ServiceID IS NULL
 ORDER BY t2.NumT2)"_s;
 
-const QString CopyPayersSql = uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DateEdit, DezID, DezVladID, MO,
+const QString CopyPayersSql =
+    uR"(INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, DateEdit, DezID, DezVladID, MO,
 Name1, Name2, Name3, StreetID_BTI, HouseNum, StroenNum, KorpNum, FlatNum, ENumlsID, Numls, Mes,
 TypeOwnID, TypeOccupancyID, PplCntReg, SquareTotal, SquareLive, TypeLockID, TypeStoveID,
 SummaFull, SummaWOBenefit, SummaFullReg, SummaWOBenefitReg, ColMesDebts, HouseID_BTI, FlatID_BTI)
@@ -173,8 +175,7 @@ public:
     Run(Database& db, ImportListener& listener)
         : m_db(db)
         , m_listener(listener)
-    {
-    }
+    {}
 
     ImportResult execute(const QStringList& paths);
 
@@ -473,15 +474,29 @@ void Importer::Run::renumberTypeOccupancy()
         return;
     check.finish();
     Transaction tx(m_db);
-    if (runStatement(m_db, u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 5\nWHERE TypeOccupancyID = 4"_s) &&
-        runStatement(m_db, u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 4\nWHERE TypeOccupancyID = 3"_s))
+    if (runStatement(
+            m_db, u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 5\nWHERE TypeOccupancyID = 4"_s) &&
+        runStatement(m_db,
+                     u"UPDATE SvedPotreb_T1 SET TypeOccupancyID = 4\nWHERE TypeOccupancyID = 3"_s))
         tx.commit();
+}
+
+QString Importer::notAFileMessage(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isFile())
+        return {};
+    QString why = u"не существует."_s;
+    if (info.isDir())
+        why = u"является папкой, а не файлом."_s;
+    else if (info.exists())
+        why = u"не является обычным файлом (это устройство или канал)."_s;
+    return u"Файл\r\n"_s + path + u"\r\n"_s + why;
 }
 
 Importer::Importer(Database& db)
     : m_db(db)
-{
-}
+{}
 
 ImportResult Importer::run(const QString& payersPath, const QString& chargesPath,
                            const QString& personsPath, ImportListener& listener)
@@ -492,8 +507,8 @@ ImportResult Importer::run(const QString& payersPath, const QString& chargesPath
 
 bool Importer::clearScratchTables(Database& db)
 {
-    return runStatement(db, u"DELETE\nFROM TMP_T1"_s) && runStatement(db, u"DELETE\nFROM TMP_T2"_s) &&
-           runStatement(db, u"DELETE\nFROM TMP_T3"_s);
+    return runStatement(db, u"DELETE\nFROM TMP_T1"_s) &&
+           runStatement(db, u"DELETE\nFROM TMP_T2"_s) && runStatement(db, u"DELETE\nFROM TMP_T3"_s);
 }
 
 QString Importer::scratchClearMessage()

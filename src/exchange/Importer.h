@@ -43,7 +43,8 @@ inline constexpr int ImportSteps = 7;
 
 struct ImportResult
 {
-    enum class Outcome {
+    enum class Outcome
+    {
         Completed,
         /// A file could not be opened before anything was changed.
         FileNotOpened,
@@ -97,6 +98,9 @@ public:
 
     /// "Ошибка при копировании файлов.": emptying the scratch tables failed.
     static QString scratchClearMessage();
+    /// Why `path` cannot be read as an exchange file: it does not exist, it is a folder, or
+    /// it is a device or a pipe; empty for a regular file.
+    static QString notAFileMessage(const QString& path);
 
 private:
     class Run;

@@ -61,8 +61,7 @@ class TOpenFile_Form::Progress final : public Exchange::ImportListener
 public:
     explicit Progress(TOpenFile_Form& form)
         : m_form(form)
-    {
-    }
+    {}
 
     void linesCounted(qint64 payers, qint64 charges, qint64 persons) override
     {
@@ -128,13 +127,13 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeLabel(this, "Label4", u"Открыть новые файлы для редактирования:"_s, true));
+    layout->addWidget(
+        makeLabel(this, "Label4", u"Открыть новые файлы для редактирования:"_s, true));
 
     auto* files = new QGridLayout;
     const auto addFileRow = [&](int row, const char* captionName, const QString& caption,
-                                const char* editName, const char* buttonName,
-                                const char* markName, const QString& mark, QLineEdit*& edit,
-                                QToolButton*& button) {
+                                const char* editName, const char* buttonName, const char* markName,
+                                const QString& mark, QLineEdit*& edit, QToolButton*& button) {
         files->addWidget(makeLabel(this, captionName, caption), row * 2, 0, 1, 3);
         edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(editName));
@@ -151,9 +150,10 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
     addFileRow(0, "Label1", u"Файл со сведениями о плательщике за жилищно-коммунальные услуги:"_s,
                "SvedPotreb_FE", "SvedPotreb_Btn", "Label5", u"файл I"_s, SvedPotreb_FE,
                SvedPotreb_Btn);
-    addFileRow(1, "Label2",
-               u"Файл со сведениями о начисленных плате за жилые помещения, коммунальные и прочие услуги:"_s,
-               "SvedNach_FE", "SvedNach_Btn", "Label6", u"файл II"_s, SvedNach_FE, SvedNach_Btn);
+    addFileRow(
+        1, "Label2",
+        u"Файл со сведениями о начисленных плате за жилые помещения, коммунальные и прочие услуги:"_s,
+        "SvedNach_FE", "SvedNach_Btn", "Label6", u"файл II"_s, SvedNach_FE, SvedNach_Btn);
     addFileRow(2, "Label3", u"Файл со сведениями о лицах, которые учитываются при расчете:"_s,
                "SvedPotrebRelations_FE", "SvedPotrebRelations_Btn", "Label7", u"файл III"_s,
                SvedPotrebRelations_FE, SvedPotrebRelations_Btn);
@@ -205,7 +205,8 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
     DateFile_Label = makeLabel(this, "DateFile_Label", NoValue);
     fileInfo->addWidget(DateFile_Label, 0, 1);
     fileInfo->addWidget(
-        makeLabel(this, "Label12", u"Код организации, предоставившей сведения о начислениях, в файле:"_s),
+        makeLabel(this, "Label12",
+                  u"Код организации, предоставившей сведения о начислениях, в файле:"_s),
         1, 0);
     DezID_Label = makeLabel(this, "DezID_Label", NoValue);
     fileInfo->addWidget(DezID_Label, 1, 1);
@@ -285,9 +286,9 @@ void TOpenFile_Form::browse(QLineEdit* edit)
 
 void TOpenFile_Form::resetResults()
 {
-    for (QLabel* label : {ColSvedPotreb_Label, ColSvedNach_Label, ColSvedPotrebRelations_Label,
-                          Number1_Label, Number2_Label, Number3_Label, SaveNumber1_Label,
-                          SaveNumber2_Label, SaveNumber3_Label})
+    for (QLabel* label :
+         {ColSvedPotreb_Label, ColSvedNach_Label, ColSvedPotrebRelations_Label, Number1_Label,
+          Number2_Label, Number3_Label, SaveNumber1_Label, SaveNumber2_Label, SaveNumber3_Label})
         label->setText(u"0"_s);
     DateFile_Label->setText(NoValue);
     DezID_Label->setText(NoValue);
@@ -334,9 +335,9 @@ void TOpenFile_Form::OpenFile_BBtnClick()
         return;
     }
     for (const QString& name : {payers, charges, persons}) {
-        // A folder is no file to read either.
-        if (!QFileInfo(name).isFile()) {
-            Dialogs::current().error(u"Файл\r\n"_s + name + u"\r\n"_s + u"не существует."_s);
+        // A folder, a device or a pipe is no file to read either.
+        if (const QString why = Exchange::Importer::notAFileMessage(name); !why.isEmpty()) {
+            Dialogs::current().error(why);
             return;
         }
     }

@@ -73,8 +73,7 @@ private Q_SLOTS:
     void failedEmptyingKeepsInputsDisabled();
 
 private:
-    template<typename T>
-    T* child(const char* name) const
+    template <typename T> T* child(const char* name) const
     {
         T* widget = m_form->findChild<T*>(QString::fromLatin1(name));
         if (!widget)
@@ -161,24 +160,34 @@ void TestOpenFile::controls()
     const QList<QPair<const char*, QString>> captions{
         {"Label4", u"Открыть новые файлы для редактирования:"_s},
         {"Label1", u"Файл со сведениями о плательщике за жилищно-коммунальные услуги:"_s},
-        {"Label2", u"Файл со сведениями о начисленных плате за жилые помещения, коммунальные и прочие услуги:"_s},
+        {"Label2",
+         u"Файл со сведениями о начисленных плате за жилые помещения, коммунальные и прочие услуги:"_s},
         {"Label3", u"Файл со сведениями о лицах, которые учитываются при расчете:"_s},
-        {"Label5", u"файл I"_s}, {"Label6", u"файл II"_s}, {"Label7", u"файл III"_s},
-        {"Label8", u"Количество записей в файлах:"_s}, {"Label13", u"всего"_s},
-        {"Label14", u"прочитано"_s}, {"Label16", u"загружено"_s},
+        {"Label5", u"файл I"_s},
+        {"Label6", u"файл II"_s},
+        {"Label7", u"файл III"_s},
+        {"Label8", u"Количество записей в файлах:"_s},
+        {"Label13", u"всего"_s},
+        {"Label14", u"прочитано"_s},
+        {"Label16", u"загружено"_s},
         {"Label9", u"со сведениями о потребителях: "_s},
         {"Label15", u"со сведениями о начислениях: "_s},
         {"Label10", u"со сведениями о совместно проживающих: "_s},
-        {"Label17", u"Дата создания файла:"_s}, {"DateFile_Label", u"......."_s},
+        {"Label17", u"Дата создания файла:"_s},
+        {"DateFile_Label", u"......."_s},
         {"Label12", u"Код организации, предоставившей сведения о начислениях, в файле:"_s},
-        {"DezID_Label", u"......."_s}, {"Label19", u"Ошибки при чтении файлов:"_s},
-        {"Label11", u"количество ошибок:"_s}, {"ErrorCount_Label", u"0"_s},
+        {"DezID_Label", u"......."_s},
+        {"Label19", u"Ошибки при чтении файлов:"_s},
+        {"Label11", u"количество ошибок:"_s},
+        {"ErrorCount_Label", u"0"_s},
         {"SaveNumber1_Label", u"0"_s}};
     for (const auto& [name, caption] : captions)
-        QCOMPARE(QString::fromLatin1(name) + u": "_s + text(name), QString::fromLatin1(name) + u": "_s + caption);
+        QCOMPARE(QString::fromLatin1(name) + u": "_s + text(name),
+                 QString::fromLatin1(name) + u": "_s + caption);
     QVERIFY(child<QLabel>("Label4")->font().bold());
     QCOMPARE(child<QPushButton>("OpenFile_BBtn")->text(), u" Загрузить файлы для редактирования"_s);
-    QCOMPARE(child<QToolButton>("ExportErrorToExel_BBbn")->toolTip(), u"Экспорт списка ошибок в Excel"_s);
+    QCOMPARE(child<QToolButton>("ExportErrorToExel_BBbn")->toolTip(),
+             u"Экспорт списка ошибок в Excel"_s);
     QVERIFY(!child<QToolButton>("ExportErrorToExel_BBbn")->isEnabled());
     QCOMPARE(child<QProgressBar>("OpenFile_ProgressBar")->maximum(), 7);
 
@@ -190,7 +199,8 @@ void TestOpenFile::controls()
     QCOMPARE(grid->columnWidth(0), 50);
     // At least 80, and wide enough for its title.
     QVERIFY(grid->columnWidth(1) >= 80);
-    QVERIFY(grid->columnWidth(1) >= grid->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s));
+    QVERIFY(grid->columnWidth(1) >=
+            grid->horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s));
     QCOMPARE(grid->columnWidth(2), 1000);
     QCOMPARE(errorRows(), QStringList{u"||"_s});
 }
@@ -247,7 +257,7 @@ void TestOpenFile::nameChecks_data()
     QTest::newRow("file II missing") << u"P1.TXT"_s << u"NONE.TXT"_s << u"P3.TXT"_s
                                      << u"Файл\r\n%1/NONE.TXT\r\nне существует."_s;
     QTest::newRow("folder as file I") << u"Base"_s << u"P2.TXT"_s << u"P3.TXT"_s
-                                      << u"Файл\r\n%1/Base\r\nне существует."_s;
+                                      << u"Файл\r\n%1/Base\r\nявляется папкой, а не файлом."_s;
 }
 
 void TestOpenFile::nameChecks()
@@ -257,9 +267,12 @@ void TestOpenFile::nameChecks()
     QFETCH(QString, persons);
     QFETCH(QString, message);
     QVERIFY(writeFiles());
-    QVERIFY(m_t->exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, Name1) VALUES (40, 40, 'Старый')"_s));
+    QVERIFY(
+        m_t->exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, Name1) VALUES (40, 40, 'Старый')"_s));
 
-    const auto named = [this](const QString& name) { return name.isEmpty() ? name : path(name); };
+    const auto named = [this](const QString& name) {
+        return name.isEmpty() ? name : path(name);
+    };
     setNames(named(payers), named(charges), named(persons));
     child<QPushButton>("OpenFile_BBtn")->click();
 
@@ -278,15 +291,23 @@ void TestOpenFile::fullRun()
     child<QPushButton>("OpenFile_BBtn")->click();
 
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
-    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice), QStringList{u"Обработка файлов завершена."_s});
-    const QList<QPair<const char*, QString>> counts{
-        {"ColSvedPotreb_Label", u"2"_s}, {"Number1_Label", u"2"_s}, {"SaveNumber1_Label", u"2"_s},
-        {"ColSvedNach_Label", u"2"_s}, {"Number2_Label", u"2"_s}, {"SaveNumber2_Label", u"2"_s},
-        {"ColSvedPotrebRelations_Label", u"1"_s}, {"Number3_Label", u"1"_s},
-        {"SaveNumber3_Label", u"1"_s}, {"DateFile_Label", u"16.03.2024"_s},
-        {"DezID_Label", u"1204"_s}, {"ErrorCount_Label", u"2"_s}};
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice),
+             QStringList{u"Обработка файлов завершена."_s});
+    const QList<QPair<const char*, QString>> counts{{"ColSvedPotreb_Label", u"2"_s},
+                                                    {"Number1_Label", u"2"_s},
+                                                    {"SaveNumber1_Label", u"2"_s},
+                                                    {"ColSvedNach_Label", u"2"_s},
+                                                    {"Number2_Label", u"2"_s},
+                                                    {"SaveNumber2_Label", u"2"_s},
+                                                    {"ColSvedPotrebRelations_Label", u"1"_s},
+                                                    {"Number3_Label", u"1"_s},
+                                                    {"SaveNumber3_Label", u"1"_s},
+                                                    {"DateFile_Label", u"16.03.2024"_s},
+                                                    {"DezID_Label", u"1204"_s},
+                                                    {"ErrorCount_Label", u"2"_s}};
     for (const auto& [name, value] : counts)
-        QCOMPARE(QString::fromLatin1(name) + u": "_s + text(name), QString::fromLatin1(name) + u": "_s + value);
+        QCOMPARE(QString::fromLatin1(name) + u": "_s + text(name),
+                 QString::fromLatin1(name) + u": "_s + value);
     QCOMPARE(errorRows(), (QStringList{u"1||Файл содержит сведения по нескольким организациям"_s,
                                        u"2|2|Услуги №9999 нет в справочнике"_s, u"||"_s}));
     QCOMPARE(m_state.fileNameT1, path(u"P1.TXT"_s));
@@ -301,7 +322,8 @@ void TestOpenFile::fullRun()
     // A second run starts from a clean list and keeps the counts of its own files.
     QFile::resize(path(u"P2.TXT"_s), 0);
     child<QPushButton>("OpenFile_BBtn")->click();
-    QCOMPARE(errorRows(), (QStringList{u"1||Файл содержит сведения по нескольким организациям"_s, u"||"_s}));
+    QCOMPARE(errorRows(),
+             (QStringList{u"1||Файл содержит сведения по нескольким организациям"_s, u"||"_s}));
     QCOMPARE(text("SaveNumber2_Label"), u"0"_s);
     QCOMPARE(text("ErrorCount_Label"), u"1"_s);
 }
@@ -314,7 +336,8 @@ void TestOpenFile::exportLeavesOutEmptyRow()
     child<QToolButton>("ExportErrorToExel_BBbn")->click();
 
     QCOMPARE(m_opened.size(), 1);
-    const QString sheet = QString::fromUtf8(unzipEntry(m_opened.first(), u"xl/worksheets/sheet1.xml"_s));
+    const QString sheet =
+        QString::fromUtf8(unzipEntry(m_opened.first(), u"xl/worksheets/sheet1.xml"_s));
     QVERIFY2(!sheet.isEmpty(), "the workbook has no first sheet");
     // Titles on sheet row 2, the two findings on rows 3 and 4, nothing after them.
     QCOMPARE(sheet.count(u"<row "_s), 3);
@@ -340,7 +363,8 @@ void TestOpenFile::closingRefusedDuringRun()
     child<QPushButton>("OpenFile_BBtn")->click();
     QVERIFY(inputsDisabled);
     QVERIFY(visibleAfterClose);
-    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice), QStringList{u"Обработка файлов завершена."_s});
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice),
+             QStringList{u"Обработка файлов завершена."_s});
     // Once done, the window closes as usual.
     m_form->close();
     QVERIFY(!m_form->isVisible());
@@ -350,12 +374,14 @@ void TestOpenFile::failedEmptyingKeepsInputsDisabled()
 {
     QVERIFY(writeFiles());
     QVERIFY(m_t->exec(u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1) VALUES (40, 40)"_s));
-    QVERIFY(m_t->exec(u"CREATE TRIGGER keep BEFORE DELETE ON SvedPotreb_T1 BEGIN SELECT RAISE(ABORT, 'kept'); END"_s));
+    QVERIFY(m_t->exec(
+        u"CREATE TRIGGER keep BEFORE DELETE ON SvedPotreb_T1 BEGIN SELECT RAISE(ABORT, 'kept'); END"_s));
     setNames(path(u"P1.TXT"_s), path(u"P2.TXT"_s), path(u"P3.TXT"_s));
     m_form->show();
     child<QPushButton>("OpenFile_BBtn")->click();
 
-    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList{u"Ошибка удаления записей."_s});
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error),
+             QStringList{u"Ошибка удаления записей."_s});
     QVERIFY(m_dialogs->texts(FakeDialogs::Kind::Notice).isEmpty());
     QVERIFY(!child<QPushButton>("OpenFile_BBtn")->isEnabled());
     QVERIFY(!child<QLineEdit>("SvedPotreb_FE")->isEnabled());

@@ -30,7 +30,8 @@ using Statement = std::array<QList<QStringList>, 3>;
 /// A change made to the demo statement before the run.
 using Edit = std::function<void(Statement&)>;
 
-const QString DemoNames[] = {u"P1_117_122026.TXT"_s, u"P2_117_122026.TXT"_s, u"P3_117_122026.TXT"_s};
+const QString DemoNames[] = {u"P1_117_122026.TXT"_s, u"P2_117_122026.TXT"_s,
+                             u"P3_117_122026.TXT"_s};
 
 struct RunResult
 {
@@ -232,32 +233,27 @@ void TestOrbelonFiles::checkRows_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("rows");
 
-    const QString incomplete = u"Не заполнено одно из обязательных полей в сведениях о потребителе услуг."_s;
+    const QString incomplete =
+        u"Не заполнено одно из обязательных полей в сведениях о потребителе услуг."_s;
     QTest::newRow("demo statement") << Edit() << 0 << QString();
     QTest::newRow("area not a number")
         << Edit([](Statement& s) { field(s[0][6], 18) = u"45,5"_s; }) << 1
         << rows({u"1\t7\tОшибка формата поля \"Общая площадь\""_s, u"1\t7\t"_s + incomplete});
-    QTest::newRow("payer without charges")
-        << Edit([](Statement& s) {
-               const QList<int> charges = linesOfPayer(s, 3, 2);
-               for (qsizetype i = charges.size() - 1; i >= 0; --i)
-                   s[1].removeAt(charges[i] - 1);
-           })
-        << 1 << rows({u"1\t3\tОтсутствуют записи о начислениях для потребителя услуг."_s});
-    QTest::newRow("charge a kopeck off its payer's total")
-        << Edit([](Statement& s) {
-               QString& sum = field(s[1][linesOfPayer(s, 3, 2).first() - 1], 10);
-               sum = QString::number(sum.toLongLong() + 1);
-           })
-        << 1 << rows({u"1\t3\tСумма (суммы) общая не совпадает с суммой по услугам."_s});
-    QTest::newRow("registration a month ahead")
-        << Edit([](Statement& s) { field(s[2][4], 16) = ddmmyyyy(QDate::currentDate().addMonths(1)); })
-        << 0 << QString();
-    QTest::newRow("registration a month and a day ahead")
-        << Edit([](Statement& s) {
-               field(s[2][4], 16) = ddmmyyyy(QDate::currentDate().addMonths(1).addDays(1));
-           })
-        << 1 << rows({u"3\t5\tДата регистрации превышает текущую дату более чем на месяц."_s});
+    QTest::newRow("payer without charges") << Edit([](Statement& s) {
+        const QList<int> charges = linesOfPayer(s, 3, 2);
+        for (qsizetype i = charges.size() - 1; i >= 0; --i)
+            s[1].removeAt(charges[i] - 1);
+    }) << 1 << rows({u"1\t3\tОтсутствуют записи о начислениях для потребителя услуг."_s});
+    QTest::newRow("charge a kopeck off its payer's total") << Edit([](Statement& s) {
+        QString& sum = field(s[1][linesOfPayer(s, 3, 2).first() - 1], 10);
+        sum = QString::number(sum.toLongLong() + 1);
+    }) << 1 << rows({u"1\t3\tСумма (суммы) общая не совпадает с суммой по услугам."_s});
+    QTest::newRow("registration a month ahead") << Edit([](Statement& s) {
+        field(s[2][4], 16) = ddmmyyyy(QDate::currentDate().addMonths(1));
+    }) << 0 << QString();
+    QTest::newRow("registration a month and a day ahead") << Edit([](Statement& s) {
+        field(s[2][4], 16) = ddmmyyyy(QDate::currentDate().addMonths(1).addDays(1));
+    }) << 1 << rows({u"3\t5\tДата регистрации превышает текущую дату более чем на месяц."_s});
     // Import rows come first in the import's own order (lines, then its cross-record
     // checks), then the export checks in theirs; a row without a line has an empty cell.
     QTest::newRow("faults in all files")
@@ -296,11 +292,13 @@ void TestOrbelonFiles::checkRows()
 void TestOrbelonFiles::convertRewritesTheDemoExactly()
 {
     const QString out1 = m_work->filePath(u"out/first"_s);
-    const RunResult first = run(QStringList{u"convert"_s} + demoFiles() +
-                                QStringList{out1, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    const RunResult first =
+        run(QStringList{u"convert"_s} + demoFiles() +
+            QStringList{out1, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
     QCOMPARE(first.out, QString());
     QCOMPARE(first.code, 0);
-    QCOMPARE(QDir(out1).entryList(QDir::Files), QStringList(std::begin(DemoNames), std::end(DemoNames)));
+    QCOMPARE(QDir(out1).entryList(QDir::Files),
+             QStringList(std::begin(DemoNames), std::end(DemoNames)));
 
     const QString today = ddmmyyyy(QDate::currentDate());
     QStringList written;
@@ -322,8 +320,9 @@ void TestOrbelonFiles::convertRewritesTheDemoExactly()
 
     // Loading what was written and writing it again changes nothing.
     const QString out2 = m_work->filePath(u"out/second"_s);
-    const RunResult second = run(QStringList{u"convert"_s} + written +
-                                 QStringList{out2, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    const RunResult second =
+        run(QStringList{u"convert"_s} + written +
+            QStringList{out2, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
     QCOMPARE(second.code, 0);
     for (const QString& name : DemoNames)
         QCOMPARE(readAll(out2 + u'/' + name), readAll(out1 + u'/' + name));
@@ -335,7 +334,8 @@ void TestOrbelonFiles::convertStampsOrganisationPeriodAndToday()
     const RunResult result = run(QStringList{u"convert"_s} + demoFiles() +
                                  QStringList{out, u"--org=1204"_s, u"--period=032024"_s});
     QCOMPARE(result.code, 0);
-    const QStringList names = {u"P1_1204_032024.TXT"_s, u"P2_1204_032024.TXT"_s, u"P3_1204_032024.TXT"_s};
+    const QStringList names = {u"P1_1204_032024.TXT"_s, u"P2_1204_032024.TXT"_s,
+                               u"P3_1204_032024.TXT"_s};
     QCOMPARE(QDir(out).entryList(QDir::Files), names);
 
     const QString today = ddmmyyyy(QDate::currentDate());
@@ -356,11 +356,14 @@ void TestOrbelonFiles::convertWritesDespiteFindings()
 {
     const Statement statement = demoWithoutChargesOfPayer3();
     const QString out = m_work->filePath(u"out"_s);
-    const RunResult result = run(QStringList{u"convert"_s} + writeStatement(statement) +
-                                 QStringList{out, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
-    QCOMPARE(result.out, rows({u"1\t3\tОтсутствуют записи о начислениях для потребителя услуг."_s}));
+    const RunResult result =
+        run(QStringList{u"convert"_s} + writeStatement(statement) +
+            QStringList{out, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    QCOMPARE(result.out,
+             rows({u"1\t3\tОтсутствуют записи о начислениях для потребителя услуг."_s}));
     QCOMPARE(result.code, 1);
-    QVERIFY2(result.err.contains(u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s),
+    QVERIFY2(result.err.contains(
+                 u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s),
              qPrintable(result.err));
     QCOMPARE(readLines(out + u"/P1_117_122026.TXT"_s).size(), 50);
     QCOMPARE(readLines(out + u"/P2_117_122026.TXT"_s).size(), statement[1].size());
@@ -371,14 +374,18 @@ void TestOrbelonFiles::convertRefusesAnEmptyTable()
     Statement statement = demoStatement();
     statement[2].clear();
     const QString out = m_work->filePath(u"out"_s);
-    const RunResult result = run(QStringList{u"convert"_s} + writeStatement(statement) +
-                                 QStringList{out, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    const RunResult result =
+        run(QStringList{u"convert"_s} + writeStatement(statement) +
+            QStringList{out, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
     QCOMPARE(result.code, 2);
     // The refusal is the first row; the checks still list every payer without persons.
     const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1 + 50);
-    QCOMPARE(lines.first(), u"\t\tФайлы не могут быть сформированы, так так в каждом из трех файлов должна быть хотя бы одна запись."_s);
-    QCOMPARE(lines.at(1), u"1\t1\tОтсутствуют записи о лицах, совместно проживающих с потребителем услуг."_s);
+    QCOMPARE(
+        lines.first(),
+        u"\t\tФайлы не могут быть сформированы, так так в каждом из трех файлов должна быть хотя бы одна запись."_s);
+    QCOMPARE(lines.at(1),
+             u"1\t1\tОтсутствуют записи о лицах, совместно проживающих с потребителем услуг."_s);
     QVERIFY2(result.err.contains(u"Файлы не сформированы."_s), qPrintable(result.err));
     QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
 }
@@ -396,7 +403,8 @@ void TestOrbelonFiles::summaryPrintsTheStatementFigures()
 void TestOrbelonFiles::summaryWritesTheStatementAsPdf()
 {
     const QString pdf = m_work->filePath(u"Сводная.pdf"_s);
-    const RunResult result = run(QStringList{u"summary"_s} + demoFiles() + QStringList{u"--pdf"_s, pdf});
+    const RunResult result =
+        run(QStringList{u"summary"_s} + demoFiles() + QStringList{u"--pdf"_s, pdf});
     QCOMPARE(result.code, 0);
     const RunResult figures = run(QStringList{u"summary"_s} + demoFiles());
     QCOMPARE(result.out, figures.out);
@@ -405,12 +413,15 @@ void TestOrbelonFiles::summaryWritesTheStatementAsPdf()
     // The page reads row by row as the figures do, with the organisation that file I
     // names and its month.
     const QString text = squeezed(pdfText(pdf));
-    const QString organisation = m_db->scalar(u"SELECT DezName FROM Sprav_Dez WHERE DezID = 117"_s).toString();
+    const QString organisation =
+        m_db->scalar(u"SELECT DezName FROM Sprav_Dez WHERE DezID = 117"_s).toString();
     QVERIFY(!organisation.isEmpty());
-    for (const QString& expected : QStringList{
-             u"Сводная ведомость передаваемой информации"_s, u"за Декабрь 2026 года"_s, u"(отчетный период)"_s,
-          u"Организация: "_s + organisation, u"Информацию сдал:"_s, u"Информацию принял:"_s,
-          u"Дата печати сводной ведомости: "_s + QDate::currentDate().toString(u"dd.MM.yyyy"_s)}) {
+    for (const QString& expected :
+         QStringList{u"Сводная ведомость передаваемой информации"_s, u"за Декабрь 2026 года"_s,
+                     u"(отчетный период)"_s, u"Организация: "_s + organisation,
+                     u"Информацию сдал:"_s, u"Информацию принял:"_s,
+                     u"Дата печати сводной ведомости: "_s +
+                         QDate::currentDate().toString(u"dd.MM.yyyy"_s)}) {
         QVERIFY2(text.contains(expected), qPrintable(expected + u"\n---\n"_s + text));
     }
     for (const QString& row : figures.out.split(u'\n', Qt::SkipEmptyParts)) {
@@ -426,7 +437,8 @@ void TestOrbelonFiles::summaryWritesTheStatementAsPdf()
              0);
     const QString otherText = squeezed(pdfText(other));
     QVERIFY2(otherText.contains(u"за Март 2024 года Организация: 99999"_s) ||
-                 (otherText.contains(u"за Март 2024 года"_s) && otherText.contains(u"Организация: 99999"_s)),
+                 (otherText.contains(u"за Март 2024 года"_s) &&
+                  otherText.contains(u"Организация: 99999"_s)),
              qPrintable(otherText));
 }
 
@@ -434,9 +446,11 @@ void TestOrbelonFiles::summaryWritesNoPdfAfterFindings()
 {
     const Statement statement = demoWithoutChargesOfPayer3();
     const QString pdf = m_work->filePath(u"summary.pdf"_s);
-    const RunResult result = run(QStringList{u"summary"_s} + writeStatement(statement) + QStringList{u"--pdf"_s, pdf});
+    const RunResult result =
+        run(QStringList{u"summary"_s} + writeStatement(statement) + QStringList{u"--pdf"_s, pdf});
     QCOMPARE(result.code, 1);
-    QVERIFY2(result.err.contains(u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s),
+    QVERIFY2(result.err.contains(
+                 u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s),
              qPrintable(result.err));
     QVERIFY(!QFileInfo::exists(pdf));
 }
@@ -450,21 +464,27 @@ void TestOrbelonFiles::cannotRun_data()
 
     const QStringList demo = {u"@1"_s, u"@2"_s, u"@3"_s};
     QTest::newRow("no arguments") << QStringList() << u"Использование:"_s;
-    QTest::newRow("unknown command") << QStringList{u"send"_s} + demo << u"неизвестная команда \"send\""_s;
+    QTest::newRow("unknown command")
+        << QStringList{u"send"_s} + demo << u"неизвестная команда \"send\""_s;
     QTest::newRow("two files") << QStringList{u"check"_s, u"@1"_s, u"@2"_s} << u"нужны три файла"_s;
     QTest::newRow("convert without a folder")
-        << QStringList{u"convert"_s} + demo + QStringList{u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s}
+        << QStringList{u"convert"_s} + demo +
+               QStringList{u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s}
         << u"нужны три файла и папка"_s;
     QTest::newRow("convert without a period")
-        << QStringList{u"convert"_s} + demo + QStringList{u"out"_s, u"--org"_s, u"117"_s} << u"--period"_s;
-    QTest::newRow("month 13")
-        << QStringList{u"convert"_s} + demo + QStringList{u"out"_s, u"--org"_s, u"117"_s, u"--period"_s, u"132026"_s}
-        << u"неверный отчетный период"_s;
+        << QStringList{u"convert"_s} + demo + QStringList{u"out"_s, u"--org"_s, u"117"_s}
+        << u"--period"_s;
+    QTest::newRow("month 13") << QStringList{u"convert"_s} + demo +
+                                     QStringList{u"out"_s, u"--org"_s, u"117"_s, u"--period"_s,
+                                                 u"132026"_s}
+                              << u"неверный отчетный период"_s;
     QTest::newRow("organisation not a number")
-        << QStringList{u"convert"_s} + demo + QStringList{u"out"_s, u"--org"_s, u"11a"_s, u"--period"_s, u"122026"_s}
+        << QStringList{u"convert"_s} + demo +
+               QStringList{u"out"_s, u"--org"_s, u"11a"_s, u"--period"_s, u"122026"_s}
         << u"неверный код организации"_s;
     QTest::newRow("option of another command")
-        << QStringList{u"check"_s} + demo + QStringList{u"--org"_s, u"117"_s} << u"неизвестный параметр \"--org\""_s;
+        << QStringList{u"check"_s} + demo + QStringList{u"--org"_s, u"117"_s}
+        << u"неизвестный параметр \"--org\""_s;
     QTest::newRow("summary period without a PDF")
         << QStringList{u"summary"_s} + demo + QStringList{u"--period"_s, u"122026"_s} << u"--pdf"_s;
     QTest::newRow("PDF into a missing folder")
@@ -474,12 +494,21 @@ void TestOrbelonFiles::cannotRun_data()
                                           << u"после --db нужно значение"_s;
     QTest::newRow("missing file") << QStringList{u"check"_s, u"@1"_s, u"nothere.txt"_s, u"@3"_s}
                                   << u"Файл\nnothere.txt\nне существует."_s;
-    QTest::newRow("no database") << QStringList{u"check"_s} + demo + QStringList{u"--db"_s, u"@empty/Base/Dude.b"_s}
+    // What is there but is no file is told for what it is.
+    QTest::newRow("a folder") << QStringList{u"check"_s, u"@1"_s, u"@empty"_s, u"@3"_s}
+                              << u"является папкой, а не файлом."_s;
+    QTest::newRow("a device")
+        << QStringList{u"check"_s, u"@1"_s, u"/dev/null"_s, u"@3"_s}
+        << u"/dev/null\nне является обычным файлом (это устройство или канал)."_s;
+    QTest::newRow("no database") << QStringList{u"check"_s} + demo +
+                                        QStringList{u"--db"_s, u"@empty/Base/Dude.b"_s}
                                  << u"Не найдена база данных"_s;
-    QTest::newRow("not a database") << QStringList{u"check"_s} + demo + QStringList{u"--db"_s, u"@text"_s}
-                                    << u"Невозможно прочитать базу данных"_s;
+    QTest::newRow("not a database")
+        << QStringList{u"check"_s} + demo + QStringList{u"--db"_s, u"@text"_s}
+        << u"Невозможно прочитать базу данных"_s;
     QTest::newRow("database without the tables")
-        << QStringList{u"check"_s} + demo + QStringList{u"--db"_s, u"@bare"_s} << u"в ней нет таблиц: SvedPotreb_T1"_s;
+        << QStringList{u"check"_s} + demo + QStringList{u"--db"_s, u"@bare"_s}
+        << u"в ней нет таблиц: SvedPotreb_T1"_s;
 }
 
 void TestOrbelonFiles::cannotRun()
@@ -519,11 +548,13 @@ void TestOrbelonFiles::cannotRun()
 
 void TestOrbelonFiles::help()
 {
-    for (const QStringList& arguments : {QStringList{u"--help"_s}, QStringList{u"check"_s, u"-h"_s}}) {
+    for (const QStringList& arguments :
+         {QStringList{u"--help"_s}, QStringList{u"check"_s, u"-h"_s}}) {
         const RunResult result = run(arguments);
         QCOMPARE(result.code, 0);
         QVERIFY(result.out.startsWith(u"Использование:"_s));
-        QVERIFY(result.out.contains(u"orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ"_s));
+        QVERIFY(result.out.contains(
+            u"orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ"_s));
         QCOMPARE(result.err, QString());
     }
     // Without --db the database is ./Base/Dude.b; elsewhere the tool cannot run.
@@ -536,7 +567,8 @@ void TestOrbelonFiles::readsChangesStillInTheLog()
 {
     // Regression guard: a copy of the main file alone misses what the program committed
     // into the write-ahead log and has not yet moved into the file.
-    QVERIFY(m_db->exec(u"INSERT INTO Sprav_Services (ServiceID, ServiceName) VALUES (999, 'Новая услуга')"_s));
+    QVERIFY(m_db->exec(
+        u"INSERT INTO Sprav_Services (ServiceID, ServiceName) VALUES (999, 'Новая услуга')"_s));
     if (QFileInfo(m_db->filePath() + u"-wal"_s).size() == 0)
         QSKIP("the insert went straight into the database file");
 

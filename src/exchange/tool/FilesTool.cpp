@@ -482,8 +482,8 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
 
     // Nothing is copied or loaded while a file is missing.
     for (const QString& file : options.files) {
-        if (!QFileInfo(file).isFile()) {
-            note(u"Файл\r\n"_s + file + u"\r\n"_s + u"не существует."_s);
+        if (const QString why = Exchange::Importer::notAFileMessage(file); !why.isEmpty()) {
+            note(why);
             return Failed;
         }
     }
