@@ -7,13 +7,20 @@
 #include "SysFolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QUrl>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -155,7 +162,8 @@ QString readFailedMessage(const QString& reason)
 
 QString writeFailedMessage(const QString& path, const QString& reason)
 {
-    return u"Ошибка записи в файл\r\n"_s + path + u"\r\n"_s + reason + u"\r\nФайлы не сформированы."_s;
+    return u"Ошибка записи в файл\r\n"_s + path + u"\r\n"_s +
+           CommonFnc::WriteFailureReason(reason, path) + u"\r\nФайлы не сформированы."_s;
 }
 
 /// The error a query met while stepping through its rows, or an empty text.
@@ -163,6 +171,214 @@ QString stepError(Query& query)
 {
     const QSqlError error = query.raw().lastError();
     return error.type() == QSqlError::NoError ? QString() : error.text().trimmed();
+}
+
+// --- Replacing the set -----------------------------------------------------------------
+//
+// The three files are one statement: the receiving side reads them together, so a new
+// file I beside old files II and III is worse than no new files at all. They replace the
+// old set as one:
+//
+//  1. each new file is written completely to "<final>.orbelon-new" and synced;
+//  2. a journal "<file I>.orbelon-journal" records which final names held a file and is
+//     synced: from here on the old set may be touched;
+//  3. each existing final file is moved aside to "<final>.orbelon-old";
+//  4. each new file is renamed to its final name;
+//  5. the journal is removed: the new set stands from this moment;
+//  6. the copies aside are removed.
+//
+// A failure in 1-5 puts the old set back (restoreOldSet). A run stopped at any point is
+// settled the same way by the next one: while the journal exists the old set is put back,
+// even when all three new files were already in place, since nobody was told that they
+// were written. Without a journal, ".orbelon-new" files are unfinished and ".orbelon-old"
+// ones are what a finished replacement did not get to remove: both go.
+
+const QString NewSuffix = u".orbelon-new"_s;
+const QString OldSuffix = u".orbelon-old"_s;
+const QString JournalSuffix = u".orbelon-journal"_s;
+
+const QByteArray JournalHeading = "orbelon exchange files replacement";
+const QByteArray JournalEnd = "end";
+
+QString newFileName(const QString& final)
+{
+    return final + NewSuffix;
+}
+
+QString oldFileName(const QString& final)
+{
+    return final + OldSuffix;
+}
+
+QString journalFileName(const ExchangeFileNames& names)
+{
+    return names.payers + JournalSuffix;
+}
+
+/// One final name of the set being replaced and whether it held a file before.
+struct JournalEntry
+{
+    QString final;
+    bool existed = false;
+};
+using Journal = std::array<JournalEntry, 3>;
+
+/// The file that stopped an operation and the system's reason.
+struct FileFailure
+{
+    QString path;
+    QString reason;
+};
+
+bool systemRename(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+/// The system's text for the last failed call, for a failure that set no errno a
+/// general one.
+QString systemReason(int code)
+{
+    return code != 0 ? qt_error_string(code) : u"Неизвестная ошибка"_s;
+}
+
+bool renameFile(const RenameFunction& rename, const QString& from, const QString& to,
+                std::optional<FileFailure>& failure)
+{
+    errno = 0;
+    if (rename(from, to))
+        return true;
+    const int code = errno;
+    if (!failure)
+        failure = FileFailure{to, systemReason(code)};
+    return false;
+}
+
+bool removeFile(const QString& path, std::optional<FileFailure>& failure)
+{
+    QFile file(path);
+    if (!file.exists() || file.remove())
+        return true;
+    if (!failure)
+        failure = FileFailure{path, file.errorString()};
+    return false;
+}
+
+/// Makes the renames and removals in the folders of `paths` durable: on Linux a renamed
+/// entry survives a power cut only once its folder is synced. A file system that cannot
+/// sync a folder loses nothing that a kill would not.
+void syncFolders(const QStringList& paths)
+{
+    QStringList folders;
+    for (const QString& path : paths) {
+        const QString folder = QFileInfo(path).absolutePath();
+        if (folders.contains(folder))
+            continue;
+        folders << folder;
+        const int fd =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+}
+
+/// Writes what is still buffered and waits until the disk holds it. QFile::close() alone
+/// reports no failure of its final flush.
+bool finishFile(QFile& file, QString& reason)
+{
+    if (!file.flush()) {
+        reason = file.errorString();
+        return false;
+    }
+    if (::fsync(file.handle()) != 0) {
+        reason = systemReason(errno);
+        return false;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+/// The journal's lines: the heading, one line per final name ("+" held a file, "-" did
+/// not, then the absolute path percent-encoded so that any name fits on one line), and
+/// the end mark, which tells a complete journal from one cut short by a stop.
+QByteArray journalText(const Journal& journal)
+{
+    QByteArray text = JournalHeading + '\n';
+    for (const JournalEntry& entry : journal)
+        text += (entry.existed ? '+' : '-') + QUrl::toPercentEncoding(entry.final, "/") + '\n';
+    return text + JournalEnd + '\n';
+}
+
+std::optional<Journal> parseJournal(const QByteArray& text)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    // The heading, three entries, the end mark and the empty rest after its line feed.
+    if (lines.size() != 6 || lines[0] != JournalHeading || lines[4] != JournalEnd ||
+        !lines[5].isEmpty())
+        return std::nullopt;
+    Journal journal;
+    for (size_t i = 0; i < journal.size(); ++i) {
+        const QByteArray& line = lines[qsizetype(i) + 1];
+        if (line.size() < 2 || (line[0] != '+' && line[0] != '-'))
+            return std::nullopt;
+        journal[i] = {QUrl::fromPercentEncoding(line.mid(1)), line[0] == '+'};
+    }
+    return journal;
+}
+
+bool writeJournal(const QString& path, const Journal& journal, QString& reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        reason = file.errorString();
+        return false;
+    }
+    const QByteArray text = journalText(journal);
+    if (file.write(text) != text.size()) {
+        reason = file.errorString();
+        return false;
+    }
+    return finishFile(file, reason);
+}
+
+/// Puts the set the journal describes back as it was before the replacement began. Each
+/// step is decided from what is on disk, so a run stopped here is finished by the next
+/// call: a copy aside goes back over the final name (rename replaces, so no moment
+/// without a file); a final name that held no file loses what it holds now (only a new
+/// file can be there); the new files go. The journal is removed last, and only when all
+/// of that succeeded.
+std::optional<FileFailure> restoreOldSet(const QString& journalPath, const Journal& journal,
+                                         const RenameFunction& rename)
+{
+    std::optional<FileFailure> failure;
+    QStringList touched{journalPath};
+    for (const JournalEntry& entry : journal) {
+        touched << entry.final;
+        const QString old = oldFileName(entry.final);
+        if (QFileInfo::exists(old))
+            renameFile(rename, old, entry.final, failure);
+        else if (!entry.existed)
+            removeFile(entry.final, failure);
+        removeFile(newFileName(entry.final), failure);
+    }
+    syncFolders(touched);
+    if (failure)
+        return failure;
+    removeFile(journalPath, failure);
+    syncFolders(touched);
+    return failure;
+}
+
+/// The absolute, cleaned path, to tell whether two names are one file.
+QString samePathKey(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace
@@ -186,9 +402,10 @@ QString exportQuery(FileKind kind)
 
 QString proposedFolder(const QString& lastPayersFile)
 {
-    const QString folder = lastPayersFile.isEmpty()
-        ? SysFolders::FilesFolder()
-        : CommonFnc::WithTrailingBackslash(QFileInfo(lastPayersFile).absolutePath());
+    const QString folder =
+        lastPayersFile.isEmpty()
+            ? SysFolders::FilesFolder()
+            : CommonFnc::WithTrailingBackslash(QFileInfo(lastPayersFile).absolutePath());
     // The whole path, not only its last level: on a fresh system the program's own
     // folder above "Файлы" does not exist yet either.
     QDir().mkpath(folder);
@@ -198,8 +415,8 @@ QString proposedFolder(const QString& lastPayersFile)
 ExchangeFileNames standardFileNames(const QString& folder, const QVariant& organisation,
                                     const QDate& period)
 {
-    const QString code = organisation.isNull() ? QString()
-                                               : QString::number(organisation.toLongLong());
+    const QString code =
+        organisation.isNull() ? QString() : QString::number(organisation.toLongLong());
     const QString rest = u"_"_s + code + u"_"_s + CommonFnc::DateToMmyyyy(period) + u".TXT"_s;
     return {folder + u"P1"_s + rest, folder + u"P2"_s + rest, folder + u"P3"_s + rest};
 }
@@ -219,7 +436,8 @@ std::optional<ExchangeFileNames> derivedFileNames(const QString& payersFile)
         return std::nullopt;
     const QString base = CommonFnc::WithTrailingBackslash(folder);
     const QString rest = withoutP1Prefix(info.fileName());
-    return ExchangeFileNames{base + u"P1_"_s + rest, base + u"P2_"_s + rest, base + u"P3_"_s + rest};
+    return ExchangeFileNames{base + u"P1_"_s + rest, base + u"P2_"_s + rest,
+                             base + u"P3_"_s + rest};
 }
 
 QString withDefaultExtension(const QString& path)
@@ -263,6 +481,12 @@ QString summaryLockedMessage()
     return u"Сводная ведомость не может быть сформирована из-за наличия ошибок в файлах."_s;
 }
 
+QString restoreFailedMessage(const QString& path, const QString& reason)
+{
+    return u"Не удалось вернуть на место прежние файлы обмена:\r\n"_s + path + u"\r\n"_s + reason +
+           u"\r\nОни будут возвращены при следующем сохранении файлов с этими именами."_s;
+}
+
 QString formatCheckSum(const Decimal& sum)
 {
     const qint64 units = sum.isNull() ? 0 : sum.rescaled(2).units();
@@ -282,24 +506,17 @@ QString formatCheckSum(const Decimal& sum)
 
 ExportListener::~ExportListener() = default;
 
-void ExportListener::checkDone(int, qint64)
-{
-}
+void ExportListener::checkDone(int, qint64) {}
 
-void ExportListener::writingStarted(qint64)
-{
-}
+void ExportListener::writingStarted(qint64) {}
 
-void ExportListener::recordWritten(qint64)
-{
-}
+void ExportListener::recordWritten(qint64) {}
 
 // --- Exporter --------------------------------------------------------------------------
 
 Exporter::Exporter(Database& db)
     : m_db(db)
-{
-}
+{}
 
 RecordCounts Exporter::countRecords()
 {
@@ -342,8 +559,8 @@ CheckResult Exporter::checkBeforeExport(ExportListener& listener, const QDate& t
             ++result.findings;
             ++found;
             const QString message = check.message.contains(u"%1"_s)
-                ? check.message.arg(query.value(1).toString())
-                : check.message;
+                                        ? check.message.arg(query.value(1).toString())
+                                        : check.message;
             listener.checkFinding(check.file, query.value(0).toLongLong(), message);
         }
         const QString error = stepError(query);
@@ -422,19 +639,53 @@ WriteResult Exporter::write(const ExchangeFileNames& names, const ExportStamp& s
                             ExportListener& listener)
 {
     const std::array<QString, 3> paths = {names.payers, names.charges, names.persons};
-    // All three are opened before a line is written, so a file that cannot be created
-    // stops the run before anything is spent on the others. An uncommitted QSaveFile
-    // removes its temporary file when destroyed.
-    std::array<std::unique_ptr<QSaveFile>, 3> files;
-    for (size_t i = 0; i < files.size(); ++i) {
-        files[i] = std::make_unique<QSaveFile>(paths[i]);
-        if (!files[i]->open(QIODevice::WriteOnly)) {
-            WriteResult result;
-            result.outcome = WriteResult::Outcome::NotCreated;
-            result.file = Kinds[i];
-            result.message = creationFailedMessage(Kinds[i]);
-            return result;
+    const RenameFunction rename = m_rename ? m_rename : RenameFunction(systemRename);
+    const auto notCreated = [](size_t i, const QString& message) {
+        WriteResult result;
+        result.outcome = WriteResult::Outcome::NotCreated;
+        result.file = Kinds[i];
+        result.message = message;
+        return result;
+    };
+    // Two kinds under one name would leave a set of two files, one of them the wrong one.
+    for (size_t i = 1; i < paths.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (samePathKey(paths[i]) == samePathKey(paths[j]))
+                return notCreated(i, creationFailedMessage(Kinds[i]));
         }
+    }
+    // What an earlier run stopped midway left is settled first: its journal and temporary
+    // names would otherwise be taken for this run's.
+    const RecoveryResult recovered = recoverInterruptedWrite(names, rename);
+    if (recovered.outcome == RecoveryResult::Outcome::Failed) {
+        const auto it = std::find(paths.begin(), paths.end(), recovered.path);
+        return notCreated(it == paths.end() ? 0 : size_t(it - paths.begin()), recovered.message);
+    }
+
+    // All three are opened before a line is written, so a file that cannot be created
+    // stops the run before anything is spent on the others.
+    std::array<std::unique_ptr<QFile>, 3> files;
+    const auto discardNewFiles = [&files] {
+        for (const std::unique_ptr<QFile>& file : files) {
+            if (file) {
+                file->close();
+                file->remove();
+            }
+        }
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        const QFileInfo final(paths[i]);
+        files[i] = std::make_unique<QFile>(newFileName(paths[i]));
+        // What is under a final name and cannot be replaced by a file refuses the run
+        // here rather than when the set is half replaced.
+        if (final.isDir() || (final.exists() && !final.isWritable()) ||
+            !files[i]->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            discardNewFiles();
+            return notCreated(i, creationFailedMessage(Kinds[i]));
+        }
+        // A replaced file keeps who may read it.
+        if (final.exists())
+            files[i]->setPermissions(final.permissions());
     }
 
     WriteResult result = write(*files[0], *files[1], *files[2], stamp, listener);
@@ -442,29 +693,116 @@ WriteResult Exporter::write(const ExchangeFileNames& names, const ExportStamp& s
         const size_t failed = size_t(result.file) - 1;
         if (files[failed]->error() != QFileDevice::NoError)
             result.message = writeFailedMessage(paths[failed], files[failed]->errorString());
+        discardNewFiles();
         return result;
     }
-    // The last buffered lines reach the disk here, so a full disk may show only now. The
-    // flush is checked explicitly: QSaveFile::commit() (Qt 6.4) reports success when its
-    // own final flush fails, leaving a truncated file in place. All three are flushed
-    // before the first is put in place, so that such a failure replaces none of them.
+    const auto fail = [&result](size_t i, const QString& message) {
+        result.outcome = WriteResult::Outcome::Failed;
+        result.file = Kinds[i];
+        result.message = message;
+        return result;
+    };
+    // The last buffered lines reach the disk here, so a full disk may show only now. All
+    // three are on disk before the first old file is touched.
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i]->flush()) {
-            result.outcome = WriteResult::Outcome::Failed;
-            result.file = Kinds[i];
-            result.message = writeFailedMessage(paths[i], files[i]->errorString());
-            return result;
+        QString reason;
+        if (!finishFile(*files[i], reason)) {
+            discardNewFiles();
+            return fail(i, writeFailedMessage(paths[i], reason));
         }
     }
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i]->commit()) {
-            result.outcome = WriteResult::Outcome::Failed;
-            result.file = Kinds[i];
-            result.message = writeFailedMessage(paths[i], files[i]->errorString());
-            return result;
+
+    const QString journalPath = journalFileName(names);
+    Journal journal;
+    for (size_t i = 0; i < paths.size(); ++i)
+        journal[i] = {QFileInfo(paths[i]).absoluteFilePath(), QFileInfo::exists(paths[i])};
+    {
+        QString reason;
+        if (!writeJournal(journalPath, journal, reason)) {
+            QFile::remove(journalPath);
+            discardNewFiles();
+            return fail(0, writeFailedMessage(journalPath, reason));
         }
+    }
+    syncFolders({journalPath, paths[0], paths[1], paths[2]});
+
+    std::optional<FileFailure> failure;
+    size_t failed = 0;
+    for (size_t i = 0; i < paths.size() && !failure; ++i) {
+        if (journal[i].existed && !renameFile(rename, paths[i], oldFileName(paths[i]), failure))
+            failed = i;
+    }
+    for (size_t i = 0; i < paths.size() && !failure; ++i) {
+        if (!renameFile(rename, newFileName(paths[i]), paths[i], failure))
+            failed = i;
+    }
+    QString failedPath = paths[failed];
+    syncFolders({journalPath, paths[0], paths[1], paths[2]});
+    // Removing the journal is what makes the new set stand.
+    if (!failure && !removeFile(journalPath, failure))
+        failedPath = journalPath;
+    if (failure) {
+        fail(failed, writeFailedMessage(failedPath, failure->reason));
+        if (const std::optional<FileFailure> restore = restoreOldSet(journalPath, journal, rename))
+            result.message += u"\r\n"_s + restoreFailedMessage(restore->path, restore->reason);
+        return result;
+    }
+    syncFolders({journalPath});
+    // A copy that cannot be removed now is removed by the next run.
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (journal[i].existed)
+            QFile::remove(oldFileName(paths[i]));
     }
     return result;
+}
+
+RecoveryResult Exporter::recoverInterruptedWrite(const ExchangeFileNames& names,
+                                                 const RenameFunction& rename)
+{
+    RecoveryResult result;
+    const RenameFunction renameFunction = rename ? rename : RenameFunction(systemRename);
+    std::optional<FileFailure> failure;
+    const QString journalPath = journalFileName(names);
+    QFile journalFile(journalPath);
+    if (journalFile.exists()) {
+        result.outcome = RecoveryResult::Outcome::Recovered;
+        if (!journalFile.open(QIODevice::ReadOnly)) {
+            // Without it nobody can tell which set to restore: touch nothing.
+            result.outcome = RecoveryResult::Outcome::Failed;
+            result.path = journalPath;
+            result.message = restoreFailedMessage(journalPath, journalFile.errorString());
+            return result;
+        }
+        const std::optional<Journal> journal = parseJournal(journalFile.readAll());
+        journalFile.close();
+        if (journal) {
+            failure = restoreOldSet(journalPath, *journal, renameFunction);
+        } else {
+            // Cut short while it was being written: no old file had been touched yet.
+            removeFile(journalPath, failure);
+        }
+    }
+    if (!failure) {
+        for (const QString& final : {names.payers, names.charges, names.persons}) {
+            for (const QString& leftover : {newFileName(final), oldFileName(final)}) {
+                if (QFileInfo::exists(leftover)) {
+                    result.outcome = RecoveryResult::Outcome::Recovered;
+                    removeFile(leftover, failure);
+                }
+            }
+        }
+    }
+    if (failure) {
+        result.outcome = RecoveryResult::Outcome::Failed;
+        result.path = failure->path;
+        result.message = restoreFailedMessage(failure->path, failure->reason);
+    }
+    return result;
+}
+
+void Exporter::setRenameFunction(RenameFunction rename)
+{
+    m_rename = std::move(rename);
 }
 
 StatementSummary Exporter::summary(const ExchangeFileNames& names)
@@ -488,7 +826,8 @@ FROM SvedPotrebRelations_T3)"_s,
         file.name = QFileInfo(paths[i]).fileName();
         Query query(m_db, sql[i]);
         if (!query.exec() || !query.next()) {
-            const QString reason = query.errorText().isEmpty() ? stepError(query) : query.errorText();
+            const QString reason =
+                query.errorText().isEmpty() ? stepError(query) : query.errorText();
             summary.error = readFailedMessage(reason);
             return summary;
         }

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class Database;
@@ -63,6 +64,10 @@ QString creationFailedMessage(FileKind kind);
 QString filesWrittenMessage();
 /// Note after an export whose checks found something: no summary statement.
 QString summaryLockedMessage();
+/// The files an interrupted replacement set aside could not all be put back: `path` is
+/// the file that stopped it, `reason` the system's text. Says that the next save under
+/// the same names puts them back.
+QString restoreFailedMessage(const QString& path, const QString& reason);
 
 // --- Listener --------------------------------------------------------------------------
 
@@ -119,13 +124,18 @@ struct CheckResult
 
 struct WriteResult
 {
-    enum class Outcome {
+    enum class Outcome
+    {
         /// The three files are complete under their names.
         Written,
-        /// A file could not be created (see `file`); nothing was written or replaced.
+        /// A file could not be created (see `file`), two of the names are one file, or
+        /// what an interrupted earlier run left could not be settled; nothing was
+        /// written or replaced.
         NotCreated,
-        /// A query or a write failed midway; no file was replaced (on the file-name
-        /// overload) and the caller's devices hold what was written so far.
+        /// A query, a write or putting the files in place failed midway; the old files
+        /// are back under their names (on the file-name overload; when even that failed,
+        /// the message says so and the next run puts them back) and the caller's devices
+        /// hold what was written so far.
         Failed,
     };
     Outcome outcome = Outcome::Written;
@@ -154,10 +164,10 @@ struct ExportStamp
 /// One row of the summary statement that goes with the files.
 struct FileSummary
 {
-    QString name;     ///< bare file name
+    QString name; ///< bare file name
     qint64 records = 0;
-    Decimal sum1;     ///< check sum I: SummaFull (file I), SummaService (file II); null for file III
-    Decimal sum2;     ///< check sum II: SummaWOBenefit, SummaServiceWOBenefit; null for file III
+    Decimal sum1; ///< check sum I: SummaFull (file I), SummaService (file II); null for file III
+    Decimal sum2; ///< check sum II: SummaWOBenefit, SummaServiceWOBenefit; null for file III
 };
 
 struct StatementSummary
@@ -171,6 +181,30 @@ struct StatementSummary
 /// three separated by blanks, two decimals after a comma ("1 234 567,89"); null prints
 /// as "0,00" (the sum over no record).
 QString formatCheckSum(const Decimal& sum);
+
+/// Renames `from` to `to`, replacing a file `to`, as rename(2) does; false on failure,
+/// with errno telling why when it can.
+using RenameFunction = std::function<bool(const QString& from, const QString& to)>;
+
+/// What recoverInterruptedWrite() found and did.
+struct RecoveryResult
+{
+    enum class Outcome
+    {
+        /// No run had left anything behind.
+        Nothing,
+        /// Leftovers were settled: the names hold one whole set again.
+        Recovered,
+        /// A leftover could not be put back or removed (see `message`); the record of the
+        /// interrupted replacement is kept, so a later call finishes the job.
+        Failed,
+    };
+    Outcome outcome = Outcome::Nothing;
+    /// The file that stopped a failed recovery.
+    QString path;
+    /// The operator's text for Failed.
+    QString message;
+};
 
 // --- The export ------------------------------------------------------------------------
 
@@ -194,13 +228,15 @@ public:
     CheckResult checkBeforeExport(ExportListener& listener,
                                   const QDate& today = QDate::currentDate());
 
-    /// Writes the three files under temporary names beside the final ones and puts them
-    /// in place only when all three are complete, so a failure never leaves a partial
-    /// file under a final name and an existing file is only ever replaced by a complete
-    /// one. Existing files are replaced without asking: the caller asks first. Payers
-    /// are ordered by DezID, DezVladID, ENumlsID, Numls, Mes; charges and persons by
-    /// their payer's same columns, then ServiceID or NumberPeople; charges and persons
-    /// without a payer are not written.
+    /// Writes the three files under temporary names beside the final ones and replaces
+    /// the set under the final names as one: afterwards the names hold either the three
+    /// new files or, on any failure, the three old ones (none, where there were none);
+    /// never a partial file nor a mix of old and new. A run stopped midway (a crash, a
+    /// kill) is settled by the next write under the same names, see
+    /// recoverInterruptedWrite(). Existing files are replaced without asking: the caller
+    /// asks first. Payers are ordered by DezID, DezVladID, ENumlsID, Numls, Mes; charges
+    /// and persons by their payer's same columns, then ServiceID or NumberPeople; charges
+    /// and persons without a payer are not written.
     WriteResult write(const ExchangeFileNames& names, const ExportStamp& stamp,
                       ExportListener& listener);
     /// The same into open devices (opened without QIODevice::Text). Never NotCreated.
@@ -211,8 +247,23 @@ public:
     /// of records of its working table and the check sums.
     StatementSummary summary(const ExchangeFileNames& names);
 
+    /// Settles what a write() under `names` that was stopped midway left behind, so that
+    /// the names hold one whole set again: the new files of an unfinished run are
+    /// removed, and when the run had begun to replace the set, the old files are put
+    /// back (nobody was told that the new set was written, so the set known before
+    /// stands). Copies of old files that a finished replacement left are removed.
+    /// write() calls it first; a tool may call it on its own. `rename` replaces rename(2)
+    /// when given.
+    static RecoveryResult recoverInterruptedWrite(const ExchangeFileNames& names,
+                                                  const RenameFunction& rename = {});
+
+    /// Every rename of write() goes through `rename` instead of rename(2): tests inject
+    /// failures and stops with it. An empty function restores rename(2).
+    void setRenameFunction(RenameFunction rename);
+
 private:
     Database& m_db;
+    RenameFunction m_rename;
 };
 
 } // namespace Exchange
