@@ -2,8 +2,10 @@
 
 #include "Dialogs.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
+#include <QStorageInfo>
 #include <QTime>
 
 #include <algorithm>
@@ -22,14 +24,12 @@ namespace CommonFnc {
 ConversionError::ConversionError(const QString& message)
     : std::runtime_error(message.toStdString())
     , m_message(message)
-{
-}
+{}
 
 IoError::IoError(const QString& message)
     : std::runtime_error(message.toStdString())
     , m_message(message)
-{
-}
+{}
 
 namespace {
 
@@ -213,8 +213,7 @@ QString fixedText(double value, int decimals, QChar separator)
     QString text = QString::fromLatin1(digits.left(intLength));
     if (decimals > 0)
         text += separator + QString::fromLatin1(digits.mid(intLength));
-    const bool zero =
-        std::all_of(digits.cbegin(), digits.cend(), [](char c) { return c == '0'; });
+    const bool zero = std::all_of(digits.cbegin(), digits.cend(), [](char c) { return c == '0'; });
     if (value < 0 && !zero)
         text.prepend(u'-');
     return text;
@@ -274,8 +273,8 @@ private:
                 m_decode[byte] = 0xFFFD;
                 continue;
             }
-            const char32_t ch = char32_t(out[0]) | char32_t(out[1]) << 8 |
-                                char32_t(out[2]) << 16 | char32_t(out[3]) << 24;
+            const char32_t ch = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 |
+                                char32_t(out[3]) << 24;
             m_decode[byte] = ch;
             if (byte >= 0x80)
                 m_encode.insert(ch, uchar(byte));
@@ -414,8 +413,7 @@ QString EncodeFixedNumber(int width, const QString& text)
             kept += ch;
     }
     if (trimmed.size() > width + 1 || kept.size() > width) {
-        Dialogs::current().captionedWarning(u"Сообщение об ошибке"_s,
-                                            u"Ошибка кодировки числа."_s);
+        Dialogs::current().captionedWarning(u"Сообщение об ошибке"_s, u"Ошибка кодировки числа."_s);
         return {};
     }
     return kept.rightJustified(width, u'0');
@@ -460,7 +458,8 @@ bool FitsNumberFormat(const QString& text, int intDigits, int fracDigits)
     const qsizetype separator = text.indexOf(DecimalComma);
     if (separator < 0)
         return text.size() <= intDigits;
-    const qsizetype after = text.size() - separator - 1 - CountChar(text.mid(separator + 1), DecimalComma);
+    const qsizetype after =
+        text.size() - separator - 1 - CountChar(text.mid(separator + 1), DecimalComma);
     return separator <= intDigits && after <= fracDigits;
 }
 
@@ -482,14 +481,17 @@ QString RoundDecimalText(const QString& text, int decimals)
     const qsizetype comma = digits.indexOf(DecimalComma);
     const QStringView whole = comma < 0 ? digits : digits.left(comma);
     const QStringView fraction = comma < 0 ? QStringView() : digits.mid(comma + 1);
-    const auto digitsOnly = [](QStringView part) { return part.isEmpty() || allDigits(part); };
+    const auto digitsOnly = [](QStringView part) {
+        return part.isEmpty() || allDigits(part);
+    };
     if ((whole.isEmpty() && fraction.isEmpty()) || !digitsOnly(whole) || !digitsOnly(fraction))
         throwBadNumber(trimmed);
 
     decimals = qMax(0, decimals);
     // The kept digits as one run, rounded up by the first dropped digit: the text's own
     // decimal digits decide, never a binary approximation of them.
-    QString kept = whole.toString() + fraction.left(decimals).toString().leftJustified(decimals, u'0');
+    QString kept =
+        whole.toString() + fraction.left(decimals).toString().leftJustified(decimals, u'0');
     if (fraction.size() > decimals && fraction[decimals] >= u'5') {
         qsizetype i = kept.size() - 1;
         for (; i >= 0 && kept[i] == u'9'; --i)
@@ -567,8 +569,7 @@ namespace {
 bool isTextVariant(const QVariant& value)
 {
     const int type = value.metaType().id();
-    return type == QMetaType::QString || type == QMetaType::QByteArray ||
-           type == QMetaType::QChar;
+    return type == QMetaType::QString || type == QMetaType::QByteArray || type == QMetaType::QChar;
 }
 
 bool isFloatVariant(const QVariant& value)
@@ -824,6 +825,33 @@ QString OemToAnsi(const QByteArray& bytes)
         text += QChar::fromUcs4(ch);
     }
     return text;
+}
+
+QString WriteFailureReason(const QString& reason, const QString& path)
+{
+    static const struct
+    {
+        const char* system;
+        const char16_t* words;
+    } known[] = {
+        {"No space left on device", u"на диске нет свободного места"},
+        {"Disk quota exceeded", u"превышена дисковая квота"},
+        {"Permission denied", u"нет прав на запись"},
+        {"Read-only file system", u"диск доступен только для чтения"},
+        {"Input/output error", u"ошибка ввода-вывода диска"},
+    };
+    for (const auto& entry : known) {
+        if (reason.contains(QLatin1StringView(entry.system), Qt::CaseInsensitive))
+            return QString::fromUtf16(entry.words);
+    }
+    const QString trimmed = reason.trimmed();
+    if (trimmed.isEmpty() || trimmed.compare(u"Unknown error"_s, Qt::CaseInsensitive) == 0) {
+        const QStorageInfo storage(QFileInfo(path).absolutePath());
+        if (storage.isValid() && storage.bytesAvailable() < 64 * 1024)
+            return u"на диске нет свободного места"_s;
+        return u"система не сообщила причину"_s;
+    }
+    return trimmed;
 }
 
 void WriteOemLine(QIODevice& device, const QString& text)

@@ -218,6 +218,11 @@ QString WithTrailingBackslash(const QString& path);
 QByteArray AnsiToOem(const QString& text);
 /// Code page 866 bytes as text.
 QString OemToAnsi(const QByteArray& bytes);
+/// The operator's words for why writing `path` failed, from the system's `reason` (Qt's
+/// English text): a full disk, a quota, no rights, a read-only disk; when the system gave
+/// no reason ("Unknown error") and the disk has no room left, that is said. Any other
+/// reason is given as it stands.
+QString WriteFailureReason(const QString& reason, const QString& path);
 /// Writes AnsiToOem(text) and CR LF to the open `device` (open it without
 /// QIODevice::Text). Throws IoError naming the device's error when the write fails.
 void WriteOemLine(QIODevice& device, const QString& text);

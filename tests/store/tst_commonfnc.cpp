@@ -2,6 +2,7 @@
 #include "FakeDialogs.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -48,6 +49,8 @@ class TestCommonFnc : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void writeFailureReasons_data();
+    void writeFailureReasons();
     void decodeDates_data();
     void decodeDates();
     void writeDates_data();
@@ -132,8 +135,7 @@ void TestCommonFnc::decodeDates_data()
     QTest::newRow("myc: year 1900") << myc << u"121900"_s << Empty << false;
     QTest::newRow("myc: year 1901") << myc << u"011901"_s << QDate(1901, 1, 1) << false;
     QTest::newRow("myc: 5 characters") << myc << u"12202"_s << Empty << false;
-    QTest::newRow("myc: longer text reads 6") << myc << u"0520269"_s << QDate(2026, 5, 1)
-                                               << false;
+    QTest::newRow("myc: longer text reads 6") << myc << u"0520269"_s << QDate(2026, 5, 1) << false;
     QTest::newRow("myc: letters throw") << myc << u"ab2026"_s << QDate() << true;
 
     const QString dmy = u"DecodeDayMonthYear"_s;
@@ -181,10 +183,9 @@ void TestCommonFnc::writeDates_data()
     QTest::addColumn<QString>("mmyyyy");
 
     QTest::newRow("empty date") << Empty << u"00000000"_s << u"000000"_s;
-    QTest::newRow("01.01.1901 counts as missing") << QDate(1901, 1, 1) << u"00000000"_s
-                                                  << u"000000"_s;
-    QTest::newRow("02.01.1901 is written") << QDate(1901, 1, 2) << u"02011901"_s
-                                           << u"011901"_s;
+    QTest::newRow("01.01.1901 counts as missing")
+        << QDate(1901, 1, 1) << u"00000000"_s << u"000000"_s;
+    QTest::newRow("02.01.1901 is written") << QDate(1901, 1, 2) << u"02011901"_s << u"011901"_s;
     QTest::newRow("ordinary") << QDate(2026, 12, 9) << u"09122026"_s << u"122026"_s;
     QTest::newRow("invalid") << QDate() << u"00000000"_s << u"000000"_s;
 }
@@ -214,12 +215,11 @@ void TestCommonFnc::maskedDates_data()
     const QVariant throws = QVariant::fromValue(u"throws"_s);
     QTest::newRow("blank mask") << u"  .  .    "_s << Empty << null;
     QTest::newRow("empty") << u""_s << Empty << null;
-    QTest::newRow("date") << u"09.12.2026"_s << QDate(2026, 12, 9)
-                          << QVariant(QDate(2026, 12, 9));
-    QTest::newRow("one-digit day") << u" 9.12.2026"_s << QDate(2026, 12, 9)
-                                   << QVariant(QDate(2026, 12, 9));
-    QTest::newRow("blank inside a part") << u"1 .12.2026"_s << QDate(2026, 12, 1)
-                                         << QVariant(QDate(2026, 12, 1));
+    QTest::newRow("date") << u"09.12.2026"_s << QDate(2026, 12, 9) << QVariant(QDate(2026, 12, 9));
+    QTest::newRow("one-digit day")
+        << u" 9.12.2026"_s << QDate(2026, 12, 9) << QVariant(QDate(2026, 12, 9));
+    QTest::newRow("blank inside a part")
+        << u"1 .12.2026"_s << QDate(2026, 12, 1) << QVariant(QDate(2026, 12, 1));
     QTest::newRow("31 February") << u"31.02.2026"_s << Empty << throws;
     QTest::newRow("partly typed") << u"12.  .    "_s << Empty << throws;
     QTest::newRow("two-digit year") << u"09.12.26  "_s << Empty << throws;
@@ -272,10 +272,10 @@ void TestCommonFnc::parameters_data()
     QTest::newRow("int: sign only") << i << u"-"_s << throws;
 
     const QString i64 = u"TextToInt64Param"_s;
-    QTest::newRow("int64: beyond 32 bits") << i64 << u"9000000000"_s
-                                           << QVariant(qlonglong(9000000000));
-    QTest::newRow("int64: lowest") << i64 << u"-9223372036854775808"_s
-                                   << QVariant(std::numeric_limits<qlonglong>::min());
+    QTest::newRow("int64: beyond 32 bits")
+        << i64 << u"9000000000"_s << QVariant(qlonglong(9000000000));
+    QTest::newRow("int64: lowest")
+        << i64 << u"-9223372036854775808"_s << QVariant(std::numeric_limits<qlonglong>::min());
     QTest::newRow("int64: overflow") << i64 << u"9223372036854775808"_s << throws;
     QTest::newRow("int64: empty") << i64 << u" "_s << null;
 
@@ -313,7 +313,10 @@ void TestCommonFnc::parameters()
         {u"TextToInt64Param"_s, TextToInt64Param},
         {u"TextToFloatParam"_s, TextToFloatParam},
         {u"TextToTextParam"_s, TextToTextParam},
-        {u"TextToFloatOrZero"_s, [](const QString& s) { return QVariant(TextToFloatOrZero(s)); }},
+        {u"TextToFloatOrZero"_s,
+         [](const QString& s) {
+             return QVariant(TextToFloatOrZero(s));
+         }},
     };
     const bool throws = !expected.isValid();
     const bool null = expected.metaType() == QMetaType::fromType<std::nullptr_t>();
@@ -340,14 +343,13 @@ void TestCommonFnc::variantConversions_data()
     QTest::newRow("typed null") << QVariant(QMetaType::fromType<int>()) << 0 << 0.0 << u""_s
                                 << QVariant();
     QTest::newRow("integer") << QVariant(42) << 42 << 42.0 << u"42"_s << QVariant(u"42"_s);
-    QTest::newRow("float rounds half away") << QVariant(12.5) << 13 << 12.5 << u"13"_s
-                                            << QVariant(u"12.5"_s);
-    QTest::newRow("negative float") << QVariant(-12.5) << -13 << -12.5 << u"-13"_s
-                                    << QVariant(u"-12.5"_s);
-    QTest::newRow("text number") << QVariant(u" 7 "_s) << 7 << 7.0 << u"7"_s
-                                 << QVariant(u"7"_s);
-    QTest::newRow("text with comma") << QVariant(u"2,5"_s) << 3 << 2.5 << u"3"_s
-                                     << QVariant(u"2,5"_s);
+    QTest::newRow("float rounds half away")
+        << QVariant(12.5) << 13 << 12.5 << u"13"_s << QVariant(u"12.5"_s);
+    QTest::newRow("negative float")
+        << QVariant(-12.5) << -13 << -12.5 << u"-13"_s << QVariant(u"-12.5"_s);
+    QTest::newRow("text number") << QVariant(u" 7 "_s) << 7 << 7.0 << u"7"_s << QVariant(u"7"_s);
+    QTest::newRow("text with comma")
+        << QVariant(u"2,5"_s) << 3 << 2.5 << u"3"_s << QVariant(u"2,5"_s);
     QTest::newRow("blank text") << QVariant(u"  "_s) << -1 << -1.0 << u"!"_s << QVariant();
 }
 
@@ -826,8 +828,7 @@ void TestCommonFnc::textAfterUntil_data()
     QTest::newRow("first separator") << u"a=b=c;d"_s << u"="_s << QChar(u';') << u"b=c"_s;
     QTest::newRow("no stop: to the end") << u"a=bc"_s << u"="_s << QChar(u';') << u"bc"_s;
     QTest::newRow("no separator") << u"abc"_s << u"="_s << QChar(u'c') << u""_s;
-    QTest::newRow("longer separator") << u"key: value"_s << u": "_s << QChar(u'x')
-                                      << u"value"_s;
+    QTest::newRow("longer separator") << u"key: value"_s << u": "_s << QChar(u'x') << u"value"_s;
 }
 
 void TestCommonFnc::textAfterUntil()
@@ -921,6 +922,31 @@ void TestCommonFnc::writeOemLineFailureThrows()
     QVERIFY(readOnly.open(QIODevice::ReadOnly));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"ReadOnly device"_s));
     QVERIFY_THROWS_EXCEPTION(IoError, WriteOemLine(readOnly, u"Строка"_s));
+}
+
+void TestCommonFnc::writeFailureReasons_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("words");
+    const QString here = QDir::tempPath() + u"/file.txt"_s;
+    QTest::newRow("full disk") << u"No space left on device"_s << here
+                               << u"на диске нет свободного места"_s;
+    QTest::newRow("quota") << u"Disk quota exceeded"_s << here << u"превышена дисковая квота"_s;
+    QTest::newRow("rights") << u"Permission denied"_s << here << u"нет прав на запись"_s;
+    QTest::newRow("read-only disk")
+        << u"Read-only file system"_s << here << u"диск доступен только для чтения"_s;
+    // With no reason given and room on the disk, that is said rather than "Unknown error".
+    QTest::newRow("no reason") << QString() << here << u"система не сообщила причину"_s;
+    QTest::newRow("other") << u"Устройство занято"_s << here << u"Устройство занято"_s;
+}
+
+void TestCommonFnc::writeFailureReasons()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, path);
+    QFETCH(QString, words);
+    QCOMPARE(CommonFnc::WriteFailureReason(reason, path), words);
 }
 
 QTEST_GUILESS_MAIN(TestCommonFnc)
