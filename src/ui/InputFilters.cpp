@@ -61,9 +61,14 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != m_edit || m_edit->isReadOnly())
+        // Only the events the guard handles ask the box anything: a box being destroyed
+        // still sends others (its focus going) when it is no longer a line edit.
+        const QEvent::Type type = event->type();
+        if (watched != m_edit ||
+            (type != QEvent::KeyPress && type != QEvent::ContextMenu && type != QEvent::Drop) ||
+            m_edit->isReadOnly())
             return false;
-        switch (event->type()) {
+        switch (type) {
         case QEvent::KeyPress:
             return keyPress(static_cast<QKeyEvent*>(event));
         case QEvent::ContextMenu:
