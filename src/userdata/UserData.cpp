@@ -27,9 +27,12 @@ std::optional<QString> integer(const QVariant& value)
 {
     if (value.isNull())
         return u"0000000"_s;
+    // A negative number keeps its sign within the seven places, so that what a restore
+    // can read a save can write back.
     const qlonglong number = value.toLongLong();
-    const QString digits = QString::number(qAbs(number)).rightJustified(7, u'0');
-    const QString text = number < 0 ? u"-"_s + digits : digits;
+    const bool negative = number < 0;
+    const QString digits = QString::number(qAbs(number)).rightJustified(negative ? 6 : 7, u'0');
+    const QString text = negative ? u"-"_s + digits : digits;
     if (text.size() > 7)
         return std::nullopt;
     return text;
@@ -46,11 +49,17 @@ QString text(const QVariant& value, int width)
 std::optional<QString> amount(const QVariant& value, int scale)
 {
     const Decimal number = Decimal::fromVariant(value, scale);
-    const QString digits =
-        (number.isNull() ? Decimal::fromUnits(0, 3) : number).toString(3).remove(u',');
+    QString digits = (number.isNull() ? Decimal::fromUnits(0, 3) : number).toString(3).remove(u',');
+    // The sign stands first, before the zeros, as a number reads and a restore reads back.
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits.remove(0, 1);
+    digits = digits.rightJustified(negative ? 9 : 10, u'0');
+    if (negative)
+        digits.prepend(u'-');
     if (digits.size() > 10)
         return std::nullopt;
-    return digits.rightJustified(10, u'0');
+    return digits;
 }
 
 QString date(const QVariant& value)

@@ -144,6 +144,7 @@ void TestUserData::restoreReproducesWhatWasSaved()
     // An organisation the file does not name stays; the bank is replaced.
     QVERIFY(target->exec(u"INSERT INTO Sprav_Dez (DezID, DezName) VALUES (5, 'ТСЖ')"_s));
     QVERIFY(target->exec(u"INSERT INTO TariffBank (ServiceTotalID, SummaT) VALUES (9, 100)"_s));
+    QString error;
     UserData::RestoreResult result = UserData::restore(target->db(), path);
     QCOMPARE(result.outcome, UserData::RestoreResult::Outcome::Restored);
     QCOMPARE(result.message, u"Данные пользователя восстановлены."_s);
@@ -157,6 +158,25 @@ void TestUserData::restoreReproducesWhatWasSaved()
         target->scalar(u"SELECT COUNT(*) FROM TariffBank WHERE DateEdit IS NOT NULL"_s).toInt() ==
         0);
 
+    // Negative codes and tariffs keep their sign within the field and come back whole.
+    QVERIFY(source->exec(
+        u"INSERT INTO Sprav_Dez (DezID, DezName, BName1, BName2, BName3) VALUES (-12, 'Минус', '', '', '')"_s));
+    QVERIFY(source->exec(u"INSERT INTO TariffBank (ServiceTotalID, SummaT) VALUES (-3, -125)"_s));
+    const QStringList negative = UserData::lines(source->db(), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(negative.contains(u"Tariff-"_s + u"-000003"_s + u"-000001250"_s + u"00000000"_s +
+                              u"00000000"_s));
+    QVERIFY(negative.first().startsWith(u"Dez-----000012Минус"_s) ||
+            negative.at(1).startsWith(u"Dez-----000012Минус"_s));
+    const QString negativePath = m_dir.filePath(u"negative.udt"_s);
+    QCOMPARE(UserData::save(source->db(), negativePath).outcome,
+             UserData::SaveResult::Outcome::Saved);
+    std::unique_ptr<TestDatabase> again = emptied();
+    QCOMPARE(UserData::restore(again->db(), negativePath).skipped, 0);
+    QCOMPARE(again->scalar(u"SELECT DezName FROM Sprav_Dez WHERE DezID = -12"_s).toString(),
+             u"Минус"_s);
+    QCOMPARE(again->scalar(u"SELECT SummaT FROM TariffBank WHERE ServiceTotalID = -3"_s).toInt(),
+             -125);
     // A second restore changes nothing; its house is refused as a duplicate and counted.
     result = UserData::restore(target->db(), path);
     QCOMPARE(snapshot(*target), expected);
