@@ -11,11 +11,19 @@ ORBELON_PACKAGES=(
   poppler-utils
 )
 
-# Installs whatever of ORBELON_PACKAGES is missing (needs root, as on a fresh machine).
+# What the checking builds need besides: clang with its runtime libraries (libFuzzer and
+# the sanitizers) and llvm-symbolizer for readable stacks. The gcc sanitizer libraries come
+# with g++.
+ORBELON_CHECK_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14)
+
+# orbelon_install_packages [PACKAGE...]: installs whatever of the named packages (by
+# default ORBELON_PACKAGES) is missing (needs root, as on a fresh machine).
 orbelon_install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${ORBELON_PACKAGES[@]}")
   local missing=()
   local pkg
-  for pkg in "${ORBELON_PACKAGES[@]}"; do
+  for pkg in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
