@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Importer.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -117,7 +119,8 @@ private:
     class Rng;
 
     bool fail(const QString& message);
-    int pickCode(const QList<int>& preferred, const QList<int>& weights, const QList<int>& available);
+    int pickCode(const QList<int>& preferred, const QList<int>& weights,
+                 const QList<int>& available);
     const Service* service(int serviceId, int variant) const;
     House nextHouse();
     void writePayer(QIODevice& payers, QIODevice& charges, QIODevice& persons, const House& house,
@@ -148,4 +151,20 @@ private:
     qint64 m_accountBase = 0;
     qint64 m_snilsIndex = 0;
     qint64 m_snilsStart = 0;
+};
+
+/// An import listener for the benchmarks that load a generated statement: it counts what
+/// the import reports wrong and keeps its failures, and shows nothing.
+class QuietImport final : public Exchange::ImportListener
+{
+public:
+    void linesCounted(qint64, qint64, qint64) override {}
+    void linesRead(Exchange::FileKind, qint64) override {}
+    void payerLineRead(const QDate&, const QVariant&) override {}
+    void errorAdded(int, qint64, const QString&) override { ++errors; }
+    void stepDone(int) override {}
+    void failure(const QString& message) override { failures << message; }
+
+    qint64 errors = 0;
+    QStringList failures;
 };

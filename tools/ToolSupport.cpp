@@ -4,6 +4,8 @@
 #include "Database.h"
 #include "DbBuilder.h"
 
+#include <algorithm>
+
 namespace ToolSupport {
 
 bool openFreshDatabase(const QString& file, Database& db, QString* error)
@@ -27,6 +29,12 @@ QDate periodFromText(const QString& text)
     } catch (const CommonFnc::ConversionError&) {
         return {};
     }
+}
+
+qint64 median(QList<qint64> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
 } // namespace ToolSupport

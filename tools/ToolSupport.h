@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 class Database;
@@ -14,5 +15,8 @@ bool openFreshDatabase(const QString& file, Database& db, QString* error);
 
 /// A period written "MMYYYY" (1901 to 2100); an invalid date for any other text.
 QDate periodFromText(const QString& text);
+
+/// The middle one of a benchmark's rounds (the upper middle of an even count); 0 for none.
+qint64 median(QList<qint64> values);
 
 } // namespace ToolSupport

@@ -29,18 +29,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class QuietImport final : public Exchange::ImportListener
-{
-public:
-    void linesCounted(qint64, qint64, qint64) override {}
-    void linesRead(Exchange::FileKind, qint64) override {}
-    void payerLineRead(const QDate&, const QVariant&) override {}
-    void errorAdded(int, qint64, const QString&) override {}
-    void stepDone(int) override {}
-    void failure(const QString& message) override { failures << message; }
-    QStringList failures;
-};
-
 /// The report's query as the shell can run it: the program's case folding is its own.
 QString shellSql(Acts::Kind kind)
 {
@@ -87,12 +75,6 @@ qint64 shellRun(const QString& database, const QString& sql, QString* error)
         return -1;
     }
     return timer.elapsed();
-}
-
-qint64 median(QList<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
 } // namespace
@@ -193,10 +175,10 @@ int main(int argc, char** argv)
             shell << reference;
         }
         out << Acts::title(Acts::Kind(kind)) << ": " << pages << " pages, min "
-            << *std::min_element(ours.begin(), ours.end()) << " ms, median " << median(ours)
-            << " ms, first page after " << median(first) << " ms (median); sqlite3 query min "
-            << *std::min_element(shell.begin(), shell.end()) << " ms, median " << median(shell)
-            << " ms\n";
+            << *std::min_element(ours.begin(), ours.end()) << " ms, median "
+            << ToolSupport::median(ours) << " ms, first page after " << ToolSupport::median(first)
+            << " ms (median); sqlite3 query min " << *std::min_element(shell.begin(), shell.end())
+            << " ms, median " << ToolSupport::median(shell) << " ms\n";
     }
     return 0;
 }

@@ -34,21 +34,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-/// Counts what an import reports wrong, and nothing else.
-class QuietImport final : public Exchange::ImportListener
-{
-public:
-    void linesCounted(qint64, qint64, qint64) override {}
-    void linesRead(Exchange::FileKind, qint64) override {}
-    void payerLineRead(const QDate&, const QVariant&) override {}
-    void errorAdded(int, qint64, const QString&) override { ++errors; }
-    void stepDone(int) override {}
-    void failure(const QString& message) override { failures << message; }
-
-    qint64 errors = 0;
-    QStringList failures;
-};
-
 /// Times each check and each file as the export reports them.
 class Clock final : public Exchange::ExportListener
 {

@@ -29,18 +29,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class QuietImport final : public Exchange::ImportListener
-{
-public:
-    void linesCounted(qint64, qint64, qint64) override {}
-    void linesRead(Exchange::FileKind, qint64) override {}
-    void payerLineRead(const QDate&, const QVariant&) override {}
-    void errorAdded(int, qint64, const QString&) override {}
-    void stepDone(int) override {}
-    void failure(const QString& message) override { failures << message; }
-    QStringList failures;
-};
-
 /// Notes when the payers' phase begins, so that the two phases are timed apart.
 class Quiet final : public Bulk::RecalculationListener
 {
@@ -85,12 +73,6 @@ qint64 shellUpdate(const QString& database, QString* error)
         return -1;
     }
     return timer.elapsed();
-}
-
-qint64 median(QList<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
 } // namespace
@@ -186,12 +168,16 @@ int main(int argc, char** argv)
     }
     const qint64 oursMin = *std::min_element(ours.begin(), ours.end());
     const qint64 shellMin = *std::min_element(shell.begin(), shell.end());
-    out << "recalculation: min " << oursMin << " ms, median " << median(ours) << " ms\n";
-    out << "sqlite3 UPDATE: min " << shellMin << " ms, median " << median(shell) << " ms\n";
+    out << "recalculation: min " << oursMin << " ms, median " << ToolSupport::median(ours)
+        << " ms\n";
+    out << "sqlite3 UPDATE: min " << shellMin << " ms, median " << ToolSupport::median(shell)
+        << " ms\n";
     out << "ratio (min / min): "
         << QString::number(double(oursMin) / double(qMax<qint64>(1, shellMin)), 'f', 2)
         << ", (median / median): "
-        << QString::number(double(median(ours)) / double(qMax<qint64>(1, median(shell))), 'f', 2)
+        << QString::number(double(ToolSupport::median(ours)) /
+                               double(qMax<qint64>(1, ToolSupport::median(shell))),
+                           'f', 2)
         << '\n';
     return 0;
 }

@@ -77,12 +77,6 @@ qint64 shellRead(const QString& database, QString* error)
     return timer.elapsed();
 }
 
-qint64 median(QList<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -164,8 +158,8 @@ int main(int argc, char** argv)
     }
     out << "one PDF of every sheet: " << pdf.elapsed() << " ms\n";
     out << "notices: min " << *std::min_element(ours.begin(), ours.end()) << " ms, median "
-        << median(ours) << " ms\n";
+        << ToolSupport::median(ours) << " ms\n";
     out << "sqlite3 read of the same rows: min " << *std::min_element(shell.begin(), shell.end())
-        << " ms, median " << median(shell) << " ms\n";
+        << " ms, median " << ToolSupport::median(shell) << " ms\n";
     return 0;
 }

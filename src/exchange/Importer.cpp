@@ -34,15 +34,6 @@ QString databaseFailedMessage(const QString& reason)
            u"\r\nСведения не загружены."_s;
 }
 
-/// Whether the database refused the values of one line (a check, a type, a length)
-/// rather than failing as a database.
-bool lineRefused(const QSqlError& error)
-{
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    return code == 19 /* constraint */ || code == 20 /* mismatch */ || code == 25 /* range */ ||
-           code == 18 /* too big */;
-}
-
 QString readFailedMessage(const QString& path, const QString& reason)
 {
     return u"Ошибка чтения файла\r\n"_s + path + u"\r\n"_s + reason;
@@ -360,11 +351,10 @@ void Importer::Run::insertLine(FileKind kind, Query& insert, const QStringList& 
     }
     if (insert.exec())
         return;
-    const QSqlError error = insert.raw().lastError();
-    if (lineRefused(error))
+    if (insert.valuesRefused())
         addError(file, n, u"Ошибка записи строки"_s);
     else
-        m_databaseFailure = error.text().trimmed();
+        m_databaseFailure = insert.raw().lastError().text().trimmed();
 }
 
 QVariant Importer::Run::streetBtiCode(const QVariant& streetCode)

@@ -71,3 +71,10 @@ void Query::finish()
 {
     m_query.finish();
 }
+
+bool Query::valuesRefused() const
+{
+    const int code = m_query.lastError().nativeErrorCode().toInt() & 0xff;
+    return code == 19 /* constraint */ || code == 20 /* mismatch */ || code == 25 /* range */ ||
+           code == 18 /* too big */;
+}

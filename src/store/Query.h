@@ -31,6 +31,10 @@ public:
     void finish();
 
     QString errorText() const { return m_error; }
+    /// Whether the last failure was the database refusing the statement's values (a check,
+    /// a key, a type, a length), as opposed to the database itself failing (a full disk,
+    /// an I/O error): a refused record can be skipped, a failing database cannot.
+    bool valuesRefused() const;
     QSqlQuery& raw() { return m_query; }
 
 private:

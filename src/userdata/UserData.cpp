@@ -101,14 +101,6 @@ std::optional<QVariant> dateField(const QString& text)
     }
 }
 
-/// Whether the database refused the statement's values (a check, a key, a type), which
-/// skips the line, rather than failing as a database.
-bool refused(const QSqlError& error)
-{
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    return code == 19 /* constraint */ || code == 20 /* mismatch */ || code == 25 /* range */;
-}
-
 } // namespace
 
 QString proposedFileName(const QDate& today)
@@ -311,7 +303,7 @@ RestoreResult restore(Database& db, const QString& path)
     const auto execute = [&](Query& query) {
         if (query.exec())
             return Ran::Done;
-        if (refused(query.raw().lastError()))
+        if (query.valuesRefused())
             return Ran::Refused;
         failure = query.errorText();
         return Ran::Failed;
