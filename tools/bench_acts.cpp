@@ -1,7 +1,8 @@
 // bench_acts: how long each act and list takes to prepare for a large statement, next to
 // the time the sqlite3 shell takes to run the same report's query on the same database.
 //
-//   bench_acts [N] [--rounds R] [--seed S] [--keep]     (default N = 100000 payers, R = 3)
+//   bench_acts [N] [--rounds R] [--seed S] [--keep] [--report K]
+//                                                    (default N = 100000 payers, R = 3)
 //
 // Builds a fresh working database in a temporary folder, writes a made-up statement of N
 // payers (the generator of gen_statement) and imports it, then prepares each of the six
@@ -95,7 +96,9 @@ int main(int argc, char** argv)
                                         u"S"_s, u"1"_s);
     const QCommandLineOption keepOption(u"keep"_s,
                                         u"leave the working database for a look afterwards"_s);
-    parser.addOptions({roundsOption, seedOption, keepOption});
+    const QCommandLineOption reportOption(
+        u"report"_s, u"only the report of that number, 1 to 6 in the windows' order"_s, u"K"_s);
+    parser.addOptions({roundsOption, seedOption, keepOption, reportOption});
     parser.process(app);
 
     StatementGenerator::Options options;
@@ -105,7 +108,9 @@ int main(int argc, char** argv)
     const QDate today = QDate::currentDate();
     options.today = today;
     options.period = QDate(today.year(), today.month(), 1);
-    if (options.payers < 1 || rounds < 1) {
+    const int only = parser.isSet(reportOption) ? parser.value(reportOption).toInt() : 0;
+    if (options.payers < 1 || rounds < 1 || only < 0 ||
+        only > int(Acts::Kind::PayersWithPersons) + 1) {
         out << parser.helpText();
         return 2;
     }
@@ -143,6 +148,8 @@ int main(int argc, char** argv)
 
     const Acts::Heading heading{u"Организация"_s, options.organisation, options.period};
     for (int kind = 0; kind <= int(Acts::Kind::PayersWithPersons); ++kind) {
+        if (only > 0 && kind != only - 1)
+            continue;
         QList<qint64> ours;
         QList<qint64> first;
         QList<qint64> shell;

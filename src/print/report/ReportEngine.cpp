@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <cmath>
 #include <memory>
@@ -107,10 +108,10 @@ public:
     /// The measure of a font at a size, made once per thread.
     static const Measure& of(const Font& font, double pointSize)
     {
-        thread_local QHash<QString, std::shared_ptr<Measure>> measures;
-        const QString key = font.family + u'|' + QString::number(pointSize) + u'|' +
-                            QChar(u'0' + int(font.bold)) + QChar(u'0' + int(font.italic)) +
-                            QChar(u'0' + int(font.underline));
+        // Asked for every text of every row: the key is made without formatting anything.
+        thread_local QHash<Key, std::shared_ptr<Measure>> measures;
+        const Key key{font.family, qRound64(pointSize * 1000),
+                      int(font.bold) | int(font.italic) << 1 | int(font.underline) << 2};
         std::shared_ptr<Measure>& measure = measures[key];
         if (!measure)
             measure = std::make_shared<Measure>(font, pointSize);
@@ -118,6 +119,22 @@ public:
     }
 
 private:
+    struct Key
+    {
+        QString family;
+        qint64 milliPoints = 0;
+        int style = 0;
+
+        friend bool operator==(const Key& a, const Key& b)
+        {
+            return a.milliPoints == b.milliPoints && a.style == b.style && a.family == b.family;
+        }
+        friend size_t qHash(const Key& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.family, key.milliPoints, key.style);
+        }
+    };
+
     static constexpr double ToReport = PixelsPerInch / MeasureDpi;
 
     static const QImage* device()
@@ -142,6 +159,9 @@ private:
 /// Greedy word wrap; a word wider than the line is broken between characters.
 QStringList wrapLines(const QString& text, const Measure& measure, double width)
 {
+    // Nearly every text of a report fits its item as it stands.
+    if (!text.contains(u'\n') && measure.width(text) <= width + Epsilon)
+        return QStringList{text};
     QStringList lines;
     for (const QString& paragraph : text.split(u'\n')) {
         const QStringList words = paragraph.split(u' ');
@@ -182,6 +202,8 @@ struct Laid
 /// ends after the last text take no room.
 QString normalisedText(const QString& text)
 {
+    if (!text.contains(u'\r') && !text.endsWith(u'\n'))
+        return text;
     QString out = text;
     out.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
     while (out.endsWith(u'\n'))
@@ -250,18 +272,48 @@ struct Scope
 };
 
 struct Parsed;
+struct CompiledText;
 FieldRef fieldRef(const struct Context& context, const Parsed& expression);
 
 /// The fields the job's expressions name, found once per template.
 using FieldCache = QHash<QPair<const Template*, const Parsed*>, FieldRef>;
+
+/// The current row of each data set a band reads: a master's and its detail's at most,
+/// so a short list beats a hash made for every row of a long report.
+class CurrentRows
+{
+public:
+    int value(const DataSet* data, int otherwise) const
+    {
+        for (const auto& [set, row] : m_rows) {
+            if (set == data)
+                return row;
+        }
+        return otherwise;
+    }
+    void insert(const DataSet* data, int row)
+    {
+        for (auto& entry : m_rows) {
+            if (entry.first == data) {
+                entry.second = row;
+                return;
+            }
+        }
+        m_rows.append({data, row});
+    }
+
+private:
+    QVarLengthArray<std::pair<const DataSet*, int>, 4> m_rows;
+};
 
 struct Context
 {
     FieldRef resolve(const Parsed& expression) const;
 
     FieldCache* fields = nullptr;
+    QHash<const QString*, CompiledText>* texts = nullptr;
     const Template* report = nullptr;
-    QHash<const DataSet*, int> rows; ///< current row of each data set
+    CurrentRows rows;
     const DataSet* bandData = nullptr;
     int line = 0;
     int page = 0;
@@ -403,10 +455,8 @@ Value sumOf(const FieldRef& ref, const Context& context)
 }
 
 /// Evaluates the inside of one pair of brackets; nothing when it is not an expression.
-std::optional<QString> evaluate(const QString& expression, const TextItem& item,
-                                const Context& context)
+std::optional<QString> evaluate(const Parsed& what, const TextItem& item, const Context& context)
 {
-    const Parsed& what = parsed(expression);
     switch (what.kind) {
     case Parsed::Kind::Unknown:
         return std::nullopt;
@@ -436,19 +486,31 @@ std::optional<QString> evaluate(const QString& expression, const TextItem& item,
     return formatValue(ref.data->value(row, ref.field), ref.data->scale(ref.field), item.format);
 }
 
-/// The text with every bracketed expression replaced by its value; brackets nest, so
-/// "[SUM([Q."F"])]" is one expression.
-QString compose(const QString& text, const TextItem& item, const Context& context)
+/// A text of the template cut once into what it says literally and what it asks for.
+struct CompiledText
 {
-    QString out;
+    struct Piece
+    {
+        QString literal;
+        /// What the brackets ask for, and the brackets as written for when it is not an
+        /// expression after all.
+        const Parsed* expression = nullptr;
+        QString written;
+    };
+    QList<Piece> pieces;
+};
+
+/// Brackets nest, so "[SUM([Q."F"])]" is one expression.
+CompiledText compile(const QString& text)
+{
+    CompiledText compiled;
     qsizetype i = 0;
     while (i < text.size()) {
         const qsizetype open = text.indexOf(u'[', i);
         if (open < 0) {
-            out += QStringView(text).mid(i);
+            compiled.pieces.append({text.mid(i), nullptr, {}});
             break;
         }
-        out += QStringView(text).mid(i, open - i);
         int depth = 0;
         qsizetype close = -1;
         for (qsizetype j = open; j < text.size(); ++j) {
@@ -460,13 +522,53 @@ QString compose(const QString& text, const TextItem& item, const Context& contex
             }
         }
         if (close < 0) {
-            out += QStringView(text).mid(open);
+            compiled.pieces.append({text.mid(i), nullptr, {}});
             break;
         }
-        const QString inner = text.mid(open + 1, close - open - 1);
-        const std::optional<QString> value = evaluate(inner, item, context);
-        out += value ? *value : text.mid(open, close - open + 1);
+        compiled.pieces.append({text.mid(i, open - i),
+                                &parsed(text.mid(open + 1, close - open - 1)),
+                                text.mid(open, close - open + 1)});
         i = close + 1;
+    }
+    return compiled;
+}
+
+/// The text with every bracketed expression replaced by its value.
+QString compose(const QString& text, const TextItem& item, const Context& context)
+{
+    // A template's few texts are composed again for every row: each is cut up once per
+    // job (the template's strings stay where they are while it is prepared).
+    CompiledText local;
+    const CompiledText* compiled = nullptr;
+    if (context.texts) {
+        auto found = context.texts->constFind(&text);
+        if (found == context.texts->constEnd())
+            found = context.texts->insert(&text, compile(text));
+        compiled = &*found;
+    } else {
+        local = compile(text);
+        compiled = &local;
+    }
+    const QList<CompiledText::Piece>& pieces = compiled->pieces;
+    if (pieces.isEmpty())
+        return {};
+    const auto valueOf = [&](const CompiledText::Piece& piece) {
+        std::optional<QString> value = evaluate(*piece.expression, item, context);
+        return value ? std::move(*value) : piece.written;
+    };
+    // The common cases build nothing: a plain caption, a lone field.
+    if (pieces.size() == 1) {
+        const CompiledText::Piece& piece = pieces.first();
+        if (!piece.expression)
+            return piece.literal;
+        if (piece.literal.isEmpty())
+            return valueOf(piece);
+    }
+    QString out;
+    for (const CompiledText::Piece& piece : pieces) {
+        out += piece.literal;
+        if (piece.expression)
+            out += valueOf(piece);
     }
     return out;
 }
@@ -489,6 +591,7 @@ LaidBand layBand(const Band& band, const Context& context)
         Laid text;
     };
     QList<Item> items;
+    items.reserve(band.texts.size());
     double growth = 0;
     for (const TextItem& item : band.texts) {
         QString text = compose(item.text, item, context);
@@ -501,10 +604,11 @@ LaidBand layBand(const Band& band, const Context& context)
         if (item.canGrow ||
             (text_laid.lines.size() > 1 && text_laid.height > item.rect.height() + Epsilon))
             growth = qMax(growth, text_laid.height - item.rect.height());
-        items.append({&item, text_laid});
+        items.append({&item, std::move(text_laid)});
     }
     laid.height = band.height + growth;
-    for (const Item& entry : items) {
+    laid.texts.reserve(items.size());
+    for (Item& entry : items) {
         const TextItem& item = *entry.item;
         QRectF rect = item.rect;
         if (rect.bottom() >= band.height - 0.5)
@@ -515,13 +619,13 @@ LaidBand layBand(const Band& band, const Context& context)
         placed.name = item.name;
         placed.band = band.kind;
         placed.rect = rect;
-        placed.lines = entry.text.lines;
+        placed.lines = std::move(entry.text.lines);
         placed.font = item.font;
         placed.font.pointSize = entry.text.pointSize;
         placed.lineHeight = entry.text.lineHeight;
         placed.alignment = item.alignment;
         placed.frame = item.frame;
-        laid.texts.append(placed);
+        laid.texts.append(std::move(placed));
     }
     for (const LineItem& item : band.lines) {
         QLineF line = item.line;
@@ -608,6 +712,7 @@ private:
     {
         Context context;
         context.fields = &m_fields;
+        context.texts = &m_texts;
         context.report = m_report;
         context.today = m_options.today;
         context.page = int(m_out.pages.size());
@@ -629,6 +734,10 @@ private:
     {
         m_out.pages.append(Page{m_report->pageSize, {}, {}});
         m_page = &m_out.pages.last();
+        // A long report's pages hold about as much as the one before: growing each page's
+        // lists item by item would copy every text several times over.
+        m_page->texts.reserve(m_textsPerPage);
+        m_page->lines.reserve(m_linesPerPage);
         m_sheetReport = m_report;
         m_sheetFooter = find(BandKind::PageFooter);
         m_y = m_report->margins.top();
@@ -646,25 +755,27 @@ private:
         if (m_sheetFooter) {
             Context context = baseContext();
             context.report = m_sheetReport;
-            const LaidBand footer = layBand(*m_sheetFooter, context);
+            LaidBand footer = layBand(*m_sheetFooter, context);
             m_y = m_sheetFooter->top ? *m_sheetFooter->top : m_limit;
-            put(footer, m_sheetReport->margins.left());
+            put(std::move(footer), m_sheetReport->margins.left());
         }
+        m_textsPerPage = m_page->texts.size();
+        m_linesPerPage = m_page->lines.size();
         if (m_options.pageReady)
             m_options.pageReady(*m_page);
         m_page = nullptr;
     }
 
-    void put(const LaidBand& band) { put(band, m_report->margins.left()); }
+    void put(LaidBand&& band) { put(std::move(band), m_report->margins.left()); }
 
     /// Items are laid out within their band; the band stands at the page's left margin.
-    void put(const LaidBand& band, double left)
+    void put(LaidBand&& band, double left)
     {
-        for (PlacedText text : band.texts) {
+        for (PlacedText& text : band.texts) {
             text.rect.translate(left, m_y);
-            m_page->texts.append(text);
+            m_page->texts.append(std::move(text));
         }
-        for (PlacedLine line : band.lines) {
+        for (PlacedLine& line : band.lines) {
             line.line.translate(left, m_y);
             m_page->lines.append(line);
         }
@@ -693,7 +804,7 @@ private:
             context.page = int(m_out.pages.size());
             laid = layBand(band, context);
         }
-        put(laid);
+        put(std::move(laid));
         m_pageHasBody = true;
     }
 
@@ -827,6 +938,7 @@ private:
 
     PrepareOptions m_options;
     mutable FieldCache m_fields;
+    mutable QHash<const QString*, CompiledText> m_texts;
     bool m_stopped = false;
     /// Per detail band, its data set's rows by the value of the link field.
     QHash<const Band*, QHash<QString, QList<int>>> m_detailRows;
@@ -838,6 +950,8 @@ private:
     const Template* m_sheetReport = nullptr;
     const Band* m_sheetFooter = nullptr;
     Page* m_page = nullptr;
+    qsizetype m_textsPerPage = 0;
+    qsizetype m_linesPerPage = 0;
     double m_y = 0;
     double m_limit = 0;
     bool m_pageHasBody = false;

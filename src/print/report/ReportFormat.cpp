@@ -44,17 +44,21 @@ NumberPattern numberPattern(const QString& format)
 
 QString grouped(const QString& number)
 {
-    const bool negative = number.startsWith(u'-');
-    const QString digits = negative ? number.mid(1) : number;
-    const qsizetype comma = digits.indexOf(u',');
-    const QString whole = comma < 0 ? digits : digits.left(comma);
+    const qsizetype sign = number.startsWith(u'-') ? 1 : 0;
+    qsizetype comma = number.indexOf(u',');
+    if (comma < 0)
+        comma = number.size();
+    const qsizetype digits = comma - sign;
     QString out;
-    for (qsizetype i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0)
+    out.reserve(number.size() + digits / 3);
+    out += QStringView(number).left(sign);
+    for (qsizetype i = 0; i < digits; ++i) {
+        if (i > 0 && (digits - i) % 3 == 0)
             out += u' ';
-        out += whole.at(i);
+        out += number.at(sign + i);
     }
-    return (negative ? u"-"_s : QString()) + out + (comma < 0 ? QString() : digits.mid(comma));
+    out += QStringView(number).mid(comma);
+    return out;
 }
 
 QDate dateOf(const QVariant& value)
