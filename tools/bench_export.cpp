@@ -1,7 +1,8 @@
 // bench_export: how long the export's nine checks and the writing of the three exchange
 // files take for a large statement, next to the sqlite3 shell writing the same rows as TSV.
 //
-//   bench_export [N] [--org CODE] [--period MMYYYY] [--seed S]     (default N = 100000)
+//   bench_export [N] [--org CODE] [--period MMYYYY] [--seed S] [--rounds R]
+//                                                     (default N = 100000, R = 3)
 //
 // Builds a fresh working database in a temporary folder, writes a made-up statement of N
 // payers (the generator of gen_statement) and imports it, then times the checks (each of
@@ -9,7 +10,8 @@
 // the export write the same long layout with the same date, so the exported files must
 // equal the generated ones byte for byte; the run says whether they do. Then times
 // `sqlite3 DB` writing the rows of the export's three queries with `.mode tabs` into
-// files. Ends with the peak memory of this process (VmHWM).
+// files. The checks, the export and the shell each run R rounds; the run prints their least
+// and median times and the ratios. Ends with the peak memory of this process (VmHWM).
 
 #include "Database.h"
 #include "Exporter.h"
@@ -27,6 +29,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <algorithm>
 
 #include <array>
 
@@ -127,6 +131,13 @@ bool runSqlite(const QString& database, const QString& script, QString* error)
     return true;
 }
 
+/// Listens to a round that is timed as a whole.
+class QuietExport final : public Exchange::ExportListener
+{
+public:
+    void checkFinding(int, qint64, const QString&) override {}
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -141,8 +152,11 @@ int main(int argc, char** argv)
     const QCommandLineOption orgOption(u"org"_s, u"organisation code (default 117)"_s, u"CODE"_s, u"117"_s);
     const QCommandLineOption periodOption(u"period"_s, u"accounting month MMYYYY (default: this month)"_s, u"MMYYYY"_s);
     const QCommandLineOption seedOption(u"seed"_s, u"seed of the made-up data (default 1)"_s, u"S"_s, u"1"_s);
-    parser.addOptions({orgOption, periodOption, seedOption});
+    const QCommandLineOption roundsOption(u"rounds"_s, u"rounds of the checks, the export and the shell (default 3)"_s,
+                                          u"R"_s, u"3"_s);
+    parser.addOptions({orgOption, periodOption, seedOption, roundsOption});
     parser.process(app);
+    const int rounds = parser.value(roundsOption).toInt();
 
     StatementGenerator::Options options;
     options.payers = parser.positionalArguments().value(0, u"100000"_s).toLongLong();
@@ -153,7 +167,7 @@ int main(int argc, char** argv)
     options.period = QDate(today.year(), today.month(), 1);
     if (parser.isSet(periodOption))
         options.period = ToolSupport::periodFromText(parser.value(periodOption));
-    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid()) {
+    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid() || rounds < 1) {
         out << parser.helpText();
         return 2;
     }
@@ -201,12 +215,18 @@ int main(int argc, char** argv)
     out << "nine checks:\n";
     Clock clock(out, counts);
     const Exchange::CheckResult checked = exporter.checkBeforeExport(clock, today);
-    const qint64 checksMs = clock.elapsed();
+    QList<qint64> checksMs{clock.elapsed()};
     out << "  " << qSetFieldWidth(34) << Qt::left << u"all nine"_s << qSetFieldWidth(0) << Qt::right << ' '
-        << qSetFieldWidth(7) << checksMs << qSetFieldWidth(0) << " ms, "
+        << qSetFieldWidth(7) << checksMs.first() << qSetFieldWidth(0) << " ms, "
         << (checked.passed ? "nothing found" : "FOUND SOMETHING") << '\n';
     if (!checked.error.isEmpty())
         out << "  " << checked.error << '\n';
+    for (int round = 2; round <= rounds; ++round) {
+        QuietExport quiet;
+        timer.restart();
+        exporter.checkBeforeExport(quiet, today);
+        checksMs << timer.elapsed();
+    }
 
     out << "export:\n";
     const QString outFolder = dir.filePath(u"out"_s);
@@ -220,18 +240,28 @@ int main(int argc, char** argv)
     clock.restart();
     const Exchange::WriteResult written = exporter.write(names, stamp, clock);
     clock.lap(u"put files in place"_s);
-    const qint64 exportMs = clock.elapsed();
+    QList<qint64> exportMs{clock.elapsed()};
     if (written.outcome != Exchange::WriteResult::Outcome::Written) {
         out << "export failed: " << written.message << '\n';
         return 1;
+    }
+    for (int round = 2; round <= rounds; ++round) {
+        QuietExport quiet;
+        timer.restart();
+        if (exporter.write(names, stamp, quiet).outcome != Exchange::WriteResult::Outcome::Written) {
+            out << "export failed in round " << round << '\n';
+            return 1;
+        }
+        exportMs << timer.elapsed();
     }
     const qint64 lines = written.records[0] + written.records[1] + written.records[2];
     qint64 bytes = 0;
     for (const QString& name : {names.payers, names.charges, names.persons})
         bytes += QFileInfo(name).size();
     out << "  " << qSetFieldWidth(34) << Qt::left << u"total"_s << qSetFieldWidth(0) << Qt::right << ' '
-        << qSetFieldWidth(7) << exportMs << qSetFieldWidth(0) << " ms  (" << lines << " lines, "
-        << bytes / 1024 << " KiB, " << (exportMs > 0 ? lines * 1000 / exportMs : 0) << " lines/s)\n";
+        << qSetFieldWidth(7) << exportMs.first() << qSetFieldWidth(0) << " ms  (" << lines << " lines, "
+        << bytes / 1024 << " KiB, " << (exportMs.first() > 0 ? lines * 1000 / exportMs.first() : 0)
+        << " lines/s)\n";
 
     const bool same = digest(names.payers) == digest(generated.payers)
         && digest(names.charges) == digest(generated.charges) && digest(names.persons) == digest(generated.persons);
@@ -251,18 +281,27 @@ int main(int argc, char** argv)
         script += u".output '"_s + tsv[i] + u"'\n"_s + Exchange::exportQuery(kinds[i]) + u";\n"_s;
     }
     script += u".output stdout\n"_s;
-    timer.restart();
-    if (!runSqlite(dbFile, script, &error)) {
-        out << error << '\n';
-        return 1;
+    QList<qint64> shellMs;
+    for (int round = 1; round <= rounds; ++round) {
+        timer.restart();
+        if (!runSqlite(dbFile, script, &error)) {
+            out << error << '\n';
+            return 1;
+        }
+        shellMs << timer.elapsed();
     }
-    const qint64 sqliteMs = timer.elapsed();
     for (const QString& file : tsv)
         tsvBytes += QFileInfo(file).size();
-    out << "sqlite3 .mode tabs of the same three queries: " << sqliteMs << " ms (" << tsvBytes / 1024
-        << " KiB)\n";
-    out << "export / sqlite3: " << (sqliteMs > 0 ? double(exportMs) / double(sqliteMs) : 0.0) << "x\n";
-
+    const auto least = [](const QList<qint64>& values) { return *std::min_element(values.begin(), values.end()); };
+    const auto ratio = [](qint64 a, qint64 b) { return b > 0 ? double(a) / double(b) : 0.0; };
+    out << "over " << rounds << " rounds, least / median:\n";
+    out << "  the nine checks: " << least(checksMs) << " / " << ToolSupport::median(checksMs) << " ms\n";
+    out << "  export: " << least(exportMs) << " / " << ToolSupport::median(exportMs) << " ms\n";
+    out << "  sqlite3 .mode tabs of the same three queries (" << tsvBytes / 1024 << " KiB): " << least(shellMs)
+        << " / " << ToolSupport::median(shellMs) << " ms\n";
+    out << "export / sqlite3: "
+        << QString::number(ratio(ToolSupport::median(exportMs), ToolSupport::median(shellMs)), 'f', 2)
+        << "x median, " << QString::number(ratio(least(exportMs), least(shellMs)), 'f', 2) << "x least\n";
     out << "peak memory (VmHWM): " << peakMemoryKb() / 1024 << " MiB\n";
     return checked.passed && same ? 0 : 1;
 }

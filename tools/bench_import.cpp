@@ -1,19 +1,22 @@
 // bench_import: how long the import of a large statement takes, stage by stage, next to
 // the sqlite3 shell's own .import of the same lines.
 //
-//   bench_import [N] [--org CODE] [--period MMYYYY] [--seed S]     (default N = 100000)
-//   bench_import --statement P1_FILE
+//   bench_import [N] [--org CODE] [--period MMYYYY] [--seed S] [--rounds R]
+//   bench_import --statement P1_FILE [--rounds R]           (default N = 100000, R = 3)
 //
 // Builds a fresh working database in a temporary folder, writes a made-up statement of N
 // payers (the generator of gen_statement) or takes the given files I, II and III (P2_ and
 // P3_ beside P1_), imports it, and checks that everything arrived: no error rows, every
-// line loaded, and none of the export's nine checks finds anything. Then writes the same lines as UTF-8 TSV and times `sqlite3 DB` running
-// `.import` of them into plain tables with the same columns. Ends with the peak memory of
-// this process (VmHWM).
+// line loaded, and none of the export's nine checks (the program's own) finds anything.
+// Then writes the same lines as UTF-8 TSV and times `sqlite3 DB` running `.import` of them
+// into plain tables with the same columns. The import and the shell each run R rounds; the
+// run prints their least and median times and the ratios. Ends with the peak memory of this
+// process (VmHWM).
 
 #include "CommonFnc.h"
 #include "Database.h"
 #include "ExchangeFormat.h"
+#include "Exporter.h"
 #include "Importer.h"
 #include "Query.h"
 #include "StatementGenerator.h"
@@ -29,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
@@ -85,55 +89,19 @@ private:
     qint64 m_errors = 0;
 };
 
+/// Counts what the export's checks find.
+class QuietChecks final : public Exchange::ExportListener
+{
+public:
+    void checkFinding(int, qint64, const QString&) override { ++findings; }
+    qint64 findings = 0;
+};
+
 struct Check
 {
     const char16_t* what;
     const char16_t* sql;
 };
-
-// The export's nine checks as counts: a consistent statement gives 0 everywhere.
-const std::array<Check, 9> ExportChecks = {{
-    {u"1 duplicate payer code and account",
-     uR"(SELECT COUNT(DISTINCT t1.NumT1) FROM SvedPotreb_T1 t1 WHERE EXISTS (SELECT tt1.NumT1
-         FROM SvedPotreb_T1 tt1 WHERE tt1.NumT1 <> t1.NumT1 AND tt1.ENumlsID = t1.ENumlsID
-         AND tt1.Numls = t1.Numls))"},
-    {u"2 payer field missing",
-     uR"(SELECT COUNT(*) FROM SvedPotreb_T1 WHERE Mes IS NULL OR DezVladID IS NULL OR DezVladID = 0
-         OR ((ENumlsID IS NULL OR ENumlsID = 0) AND (Numls IS NULL OR Numls = ''))
-         OR Name1 IS NULL OR Name1 = '' OR Name2 IS NULL OR Name2 = '' OR MO IS NULL
-         OR StreetID_BTI IS NULL OR StreetID_BTI = 0
-         OR ((HouseNum IS NULL OR HouseNum = '') AND (KorpNum IS NULL OR KorpNum = '')
-             AND (StroenNum IS NULL OR StroenNum = ''))
-         OR FlatNum IS NULL OR FlatNum = ''
-         OR SquareTotal IS NULL OR SquareTotal * 0.01 < 0.001 OR SquareLive IS NULL OR SquareLive * 0.01 < 0.001
-         OR TypeOwnID IS NULL OR TypeOwnID = 0 OR TypeOccupancyID IS NULL OR TypeOccupancyID = 0
-         OR TypeStoveID IS NULL OR TypeStoveID = 0 OR TypeLockID IS NULL
-         OR SummaFull IS NULL OR SummaWOBenefit IS NULL OR SummaFullReg IS NULL OR SummaWOBenefitReg IS NULL)"},
-    {u"3 charge field missing",
-     uR"(SELECT COUNT(*) FROM SvedNach_T2 WHERE ServiceID IS NULL OR ServiceID = 0 OR Volume IS NULL
-         OR Tariff IS NULL OR SummaService IS NULL OR SummaServiceWOBenefit IS NULL
-         OR SummaServiceReg IS NULL OR SummaServiceWOBenefitReg IS NULL OR TypeNachID IS NULL)"},
-    {u"4 person field missing",
-     uR"(SELECT COUNT(*) FROM SvedPotrebRelations_T3 WHERE Name1 IS NULL OR Name1 = '' OR Name2 IS NULL
-         OR Name2 = '' OR Relation IS NULL OR Relation = '' OR SquareShare IS NULL)"},
-    {u"5 payer without charges",
-     uR"(SELECT COUNT(*) FROM SvedPotreb_T1 t1 WHERE NOT EXISTS (SELECT 1 FROM SvedNach_T2 t2
-         WHERE t2.T1_ID = t1.T1_ID))"},
-    {u"6 payer without persons",
-     uR"(SELECT COUNT(*) FROM SvedPotreb_T1 t1 WHERE NOT EXISTS (SELECT 1 FROM SvedPotrebRelations_T3 t3
-         WHERE t3.T1_ID = t1.T1_ID))"},
-    {u"7 service not in the catalogue",
-     uR"(SELECT COUNT(*) FROM SvedNach_T2 t2 WHERE NOT EXISTS (SELECT 1 FROM Sprav_Services ss
-         WHERE ss.ServiceID = t2.ServiceID))"},
-    {u"8 totals differ from the charges",
-     uR"(SELECT COUNT(*) FROM SvedPotreb_T1 t1 JOIN (SELECT T1_ID, SUM(SummaService) AS S1,
-         SUM(SummaServiceWOBenefit) AS S2, SUM(SummaServiceReg) AS S3, SUM(SummaServiceWOBenefitReg) AS S4
-         FROM SvedNach_T2 GROUP BY T1_ID) s ON s.T1_ID = t1.T1_ID
-         WHERE t1.SummaFull <> s.S1 OR t1.SummaWOBenefit <> s.S2 OR t1.SummaFullReg <> s.S3
-         OR t1.SummaWOBenefitReg <> s.S4)"},
-    {u"9 registration over a month ahead",
-     uR"(SELECT COUNT(*) FROM SvedPotrebRelations_T3 WHERE DateRegStart > :MonthAhead)"},
-}};
 
 // Rules the generator keeps beyond the export's checks.
 const std::array<Check, 6> GeneratorRules = {{
@@ -250,8 +218,11 @@ int main(int argc, char** argv)
     const QCommandLineOption seedOption(u"seed"_s, u"seed of the made-up data (default 1)"_s, u"S"_s, u"1"_s);
     const QCommandLineOption statementOption(u"statement"_s, u"import these files instead of generating"_s,
                                              u"P1_FILE"_s);
-    parser.addOptions({orgOption, periodOption, seedOption, statementOption});
+    const QCommandLineOption roundsOption(u"rounds"_s, u"rounds of the import and of the shell (default 3)"_s,
+                                          u"R"_s, u"3"_s);
+    parser.addOptions({orgOption, periodOption, seedOption, statementOption, roundsOption});
     parser.process(app);
+    const int rounds = parser.value(roundsOption).toInt();
 
     StatementGenerator::Options options;
     options.payers = parser.positionalArguments().value(0, u"100000"_s).toLongLong();
@@ -261,7 +232,7 @@ int main(int argc, char** argv)
     options.period = QDate(today.year(), today.month(), 1);
     if (parser.isSet(periodOption))
         options.period = ToolSupport::periodFromText(parser.value(periodOption));
-    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid()) {
+    if (options.payers < 1 || options.organisation < 1 || !options.period.isValid() || rounds < 1) {
         out << parser.helpText();
         return 2;
     }
@@ -314,33 +285,45 @@ int main(int argc, char** argv)
     out.flush();
 
     // --- The import ------------------------------------------------------------------
-    out << "import:\n";
+    out << "import, round 1:\n";
     StageClock clock(out);
     Exchange::Importer importer(db);
-    const Exchange::ImportResult result = importer.run(files.payers, files.charges, files.persons, clock);
+    Exchange::ImportResult result = importer.run(files.payers, files.charges, files.persons, clock);
     clock.lap(u"rest of the run"_s);
-    const qint64 importMs = clock.elapsed();
+    QList<qint64> importMs{clock.elapsed()};
+    const qint64 lineCount = totals.payers + totals.charges + totals.persons;
     out << "  " << qSetFieldWidth(40) << Qt::left << u"total"_s << qSetFieldWidth(0) << Qt::right << ' '
-        << qSetFieldWidth(7) << importMs << qSetFieldWidth(0) << " ms  ("
-        << (importMs > 0 ? (totals.payers + totals.charges + totals.persons) * 1000 / importMs : 0)
-        << " lines/s)\n";
+        << qSetFieldWidth(7) << importMs.first() << qSetFieldWidth(0) << " ms  ("
+        << (importMs.first() > 0 ? lineCount * 1000 / importMs.first() : 0) << " lines/s)\n";
+    out.flush();
+    qint64 errorRows = clock.errors();
+    for (int round = 2; round <= rounds; ++round) {
+        QuietImport quiet;
+        timer.restart();
+        result = importer.run(files.payers, files.charges, files.persons, quiet);
+        importMs << timer.elapsed();
+        errorRows += quiet.errors + quiet.failures.size();
+        out << "import, round " << round << ": " << importMs.last() << " ms\n";
+        out.flush();
+    }
 
     // --- Did everything arrive? --------------------------------------------------------
-    bool consistent = result.outcome == Exchange::ImportResult::Outcome::Completed && clock.errors() == 0
+    bool consistent = result.outcome == Exchange::ImportResult::Outcome::Completed && errorRows == 0
         && result.loaded[0] == totals.payers && result.loaded[1] == totals.charges
         && result.loaded[2] == totals.persons;
     out << "loaded " << result.loaded[0] << " / " << result.loaded[1] << " / " << result.loaded[2]
-        << " records, " << clock.errors() << " error rows\n";
-    timer.restart();
-    const QVariantMap params = {{u":MonthAhead"_s, today.addMonths(1)},
-                                {u":Period"_s, QDate(options.period.year(), options.period.month(), 1)}};
+        << " records, " << errorRows << " error rows\n";
+    const QVariantMap params = {{u":Period"_s, QDate(options.period.year(), options.period.month(), 1)}};
     QStringList findings;
-    for (const Check& check : ExportChecks) {
-        const qint64 n = count(db, QString::fromUtf16(check.sql), params);
-        if (n != 0)
-            findings << u"export check %1: %2"_s.arg(QString::fromUtf16(check.what)).arg(n);
+    {
+        QuietChecks checks;
+        timer.restart();
+        const Exchange::CheckResult checked = Exchange::Exporter(db).checkBeforeExport(checks, today);
+        const qint64 checksMs = timer.elapsed();
+        if (!checked.passed)
+            findings << u"export checks: %1 findings %2"_s.arg(checks.findings).arg(checked.error);
+        out << "export's nine checks: " << checksMs << " ms\n";
     }
-    const qint64 checksMs = timer.elapsed();
     for (const Check& rule : GeneratorRules) {
         const qint64 n = count(db, QString::fromUtf16(rule.sql), params);
         if (n != 0)
@@ -373,8 +356,7 @@ int main(int argc, char** argv)
             findings << u"loaded totals differ from the generated ones"_s;
     }
     consistent = consistent && findings.isEmpty();
-    out << "export's nine checks: " << checksMs << " ms, "
-        << (findings.isEmpty() ? u"nothing found"_s : findings.join(u"; "_s)) << '\n';
+    out << (findings.isEmpty() ? u"nothing found"_s : findings.join(u"; "_s)) << '\n';
     out << (consistent ? "statement consistent\n" : "STATEMENT NOT CONSISTENT\n");
     out.flush();
     db.close();
@@ -395,17 +377,29 @@ int main(int argc, char** argv)
         create += plainTable(kinds[i], table);
         import += u".import '"_s + tsv + u"' "_s + table + u'\n';
     }
-    if (!runSqlite(plainDb, create, &error)) {
-        out << error << '\n';
-        return 1;
+    QList<qint64> shellMs;
+    for (int round = 1; round <= rounds; ++round) {
+        QFile::remove(plainDb);
+        if (!runSqlite(plainDb, create, &error)) {
+            out << error << '\n';
+            return 1;
+        }
+        timer.restart();
+        if (!runSqlite(plainDb, import, &error)) {
+            out << error << '\n';
+            return 1;
+        }
+        shellMs << timer.elapsed();
     }
-    timer.restart();
-    if (!runSqlite(plainDb, import, &error)) {
-        out << error << '\n';
-        return 1;
-    }
-    out << "sqlite3 .import of the same lines (UTF-8 TSV): " << timer.elapsed() << " ms\n";
-
+    const auto least = [](const QList<qint64>& values) { return *std::min_element(values.begin(), values.end()); };
+    const auto ratio = [](qint64 a, qint64 b) { return b > 0 ? double(a) / double(b) : 0.0; };
+    const qint64 importMedian = ToolSupport::median(importMs), shellMedian = ToolSupport::median(shellMs);
+    out << "import over " << rounds << " rounds: least " << least(importMs) << " ms, median " << importMedian
+        << " ms\n";
+    out << "sqlite3 .import of the same lines (UTF-8 TSV): least " << least(shellMs) << " ms, median "
+        << shellMedian << " ms\n";
+    out << "import / sqlite3: " << QString::number(ratio(importMedian, shellMedian), 'f', 2) << "x median, "
+        << QString::number(ratio(least(importMs), least(shellMs)), 'f', 2) << "x least\n";
     out << "peak memory (VmHWM): " << peakMemoryKb() / 1024 << " MiB\n";
     return consistent ? 0 : 1;
 }

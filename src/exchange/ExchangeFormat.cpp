@@ -29,20 +29,36 @@ const QString PayerCodeTitle = u"Код плательщика"_s;
 const QString AccountTitle = u"Номер лицевого счета"_s;
 const QString MonthTitle = u"Месяц на который произведен расчет"_s;
 
-FieldSpec field(const QString& title, const QString& column, FieldKind kind, int fileScale = 0)
-{
-    return FieldSpec{title, column, QString(), kind, fileScale};
-}
-
 FieldSpec twoColumns(const QString& title, const QString& column, const QString& column2,
                      FieldKind kind, int fileScale = 0)
 {
-    return FieldSpec{title, column, column2, kind, fileScale};
+    FieldSpec spec{title, column, column2, kind, fileScale};
+    spec.columnScale = Schema::decimalScale(column);
+    spec.trimmed = column == u"Relation"_s;
+    spec.organisation = column == u"DezID"_s || column2 == u"DezID"_s;
+    spec.snils = column == u"SNILS"_s;
+    return spec;
+}
+
+FieldSpec field(const QString& title, const QString& column, FieldKind kind, int fileScale = 0)
+{
+    return twoColumns(title, column, QString(), kind, fileScale);
 }
 
 FieldSpec skip()
 {
-    return FieldSpec{QString(), QString(), QString(), FieldKind::Skip, 0};
+    return field(QString(), QString(), FieldKind::Skip);
+}
+
+/// The fields with the positions of their columns in the scratch table of `kind`.
+QList<FieldSpec> placed(FileKind kind, QList<FieldSpec> specs)
+{
+    const QStringList& columns = scratchColumns(kind);
+    for (FieldSpec& spec : specs) {
+        spec.columnIndex = spec.column.isEmpty() ? -1 : int(columns.indexOf(spec.column));
+        spec.column2Index = spec.column2.isEmpty() ? -1 : int(columns.indexOf(spec.column2));
+    }
+    return specs;
 }
 
 QList<FieldSpec> payersLong()
@@ -260,7 +276,7 @@ Converted convertMonth(const QString& text, bool strict)
     }
 }
 
-Converted convert(const FieldSpec& spec, const QString& text)
+Converted convert(const FieldSpec& spec, QStringView text)
 {
     switch (spec.kind) {
     case FieldKind::Integer:
@@ -282,19 +298,21 @@ Converted convert(const FieldSpec& spec, const QString& text)
         const auto value = readInt32(text);
         if (!value)
             return {QVariant(), false};
-        const int columnScale = Schema::decimalScale(spec.column);
-        return {Decimal::fromUnits(*value, spec.fileScale).rescaled(columnScale).units()};
+        return {Decimal::fromUnits(*value, spec.fileScale).rescaled(spec.columnScale).units()};
     }
     case FieldKind::Text:
-        return {spec.column == u"Relation"_s ? text.trimmed() : text};
+        // Never a null string, so that an empty field is stored as empty text, not NULL.
+        if (spec.trimmed)
+            text = text.trimmed();
+        return {text.isEmpty() ? u""_s : text.toString()};
     case FieldKind::DateEdit:
-        return {CommonFnc::DecodeDayMonthYearChecked(text)};
+        return {CommonFnc::DecodeDayMonthYearChecked(text.toString())};
     case FieldKind::Date:
-        return {CommonFnc::DateToParam(CommonFnc::DecodeDayMonthYearChecked(text))};
+        return {CommonFnc::DateToParam(CommonFnc::DecodeDayMonthYearChecked(text.toString()))};
     case FieldKind::Month:
-        return convertMonth(text, false);
+        return convertMonth(text.toString(), false);
     case FieldKind::MonthStrict:
-        return convertMonth(text, true);
+        return convertMonth(text.toString(), true);
     case FieldKind::Skip:
         break;
     }
@@ -308,6 +326,19 @@ bool isMissingDate(const QDate& date)
     return !date.isValid() || date <= QDate(1901, 1, 1);
 }
 
+/// `count` decimal digits at `text`, or -1.
+int digitsAt(const QChar* text, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch < u'0' || ch > u'9')
+            return -1;
+        value = value * 10 + (ch - u'0');
+    }
+    return value;
+}
+
 /// A date column's value as the database or the caller holds it: a QDate, a date-time
 /// or ISO text; invalid for NULL or anything else.
 QDate dateOf(const QVariant& value)
@@ -319,53 +350,105 @@ QDate dateOf(const QVariant& value)
         return value.toDate();
     case QMetaType::QDateTime:
         return value.toDateTime().date();
+    case QMetaType::QString: {
+        // The stored form, "YYYY-MM-DD", read without the general parser: every date of
+        // every record of an export passes here.
+        const QString& text = *static_cast<const QString*>(value.constData());
+        const QChar* d = text.constData();
+        if (text.size() >= 10 && d[4] == u'-' && d[7] == u'-') {
+            const int year = digitsAt(d, 4);
+            const int month = digitsAt(d + 5, 2);
+            const int day = digitsAt(d + 8, 2);
+            if (year >= 1000 && month >= 0 && day >= 0)
+                return QDate(year, month, day);
+        }
+        return QDate::fromString(text.left(10), Qt::ISODate);
+    }
     default:
         return QDate::fromString(value.toString().left(10), Qt::ISODate);
     }
 }
 
-QString composeText(const QString& column, const QVariant& value)
+/// `value` as `count` decimal digits, zero-padded.
+void appendDigits(QString& out, int value, int count)
+{
+    QChar digits[4];
+    for (int i = count - 1; i >= 0; --i) {
+        digits[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, count);
+}
+
+void appendText(QString& out, const FieldSpec& spec, const QVariant& value)
 {
     QString text = value.isNull() ? QString() : value.toString().trimmed();
     // A TAB or LF inside a value would shift every following field of the line.
     text.replace(u'\t', u' ').replace(u'\n', u' ');
-    if (column == u"SNILS"_s && text == u"000-000-000 00"_s)
+    if (spec.snils && text == u"000-000-000 00"_s)
         text.clear();
-    return text.isEmpty() ? u" "_s : text;
+    if (text.isEmpty())
+        out += u' ';
+    else
+        out += text;
 }
 
-QString composeField(const FieldSpec& spec, const QVariant& value)
+void appendField(QString& out, const FieldSpec& spec, const QVariant& value)
 {
     switch (spec.kind) {
     case FieldKind::Integer:
     case FieldKind::StreetCode:
     case FieldKind::PayerCode: {
-        if (value.isNull())
-            return u"0"_s;
+        if (value.isNull()) {
+            out += u'0';
+            return;
+        }
+        if (value.typeId() == QMetaType::LongLong) {
+            out += QString::number(value.toLongLong());
+            return;
+        }
         bool ok = false;
         const qint64 number = value.toString().trimmed().toLongLong(&ok);
-        return ok ? QString::number(number) : u"0"_s;
+        if (ok)
+            out += QString::number(number);
+        else
+            out += u'0';
+        return;
     }
     case FieldKind::Scaled: {
-        const Decimal stored = Decimal::fromVariant(value, Schema::decimalScale(spec.column));
-        return stored.isNull() ? u"0"_s : QString::number(stored.rescaled(spec.fileScale).units());
+        const Decimal stored = Decimal::fromVariant(value, spec.columnScale);
+        if (stored.isNull())
+            out += u'0';
+        else
+            out += QString::number(stored.rescaled(spec.fileScale).units());
+        return;
     }
     case FieldKind::Text:
-        return composeText(spec.column, value);
+        appendText(out, spec, value);
+        return;
     case FieldKind::DateEdit:
-    case FieldKind::Date: {
-        const QDate date = dateOf(value);
-        return isMissingDate(date) ? u"0"_s : CommonFnc::DateToDdmmyyyy(date);
-    }
+    case FieldKind::Date:
     case FieldKind::Month:
     case FieldKind::MonthStrict: {
         const QDate date = dateOf(value);
-        return isMissingDate(date) ? u"0"_s : CommonFnc::DateToMmyyyy(date);
+        if (isMissingDate(date)) {
+            out += u'0';
+            return;
+        }
+        const bool withDay = spec.kind == FieldKind::DateEdit || spec.kind == FieldKind::Date;
+        if (date.year() < 1000 || date.year() > 9999) {
+            out += withDay ? CommonFnc::DateToDdmmyyyy(date) : CommonFnc::DateToMmyyyy(date);
+            return;
+        }
+        if (withDay)
+            appendDigits(out, date.day(), 2);
+        appendDigits(out, date.month(), 2);
+        appendDigits(out, date.year(), 4);
+        return;
     }
     case FieldKind::Skip:
         break;
     }
-    return {};
 }
 
 } // namespace
@@ -463,9 +546,9 @@ Layout layoutFor(FileKind kind, int tabCount)
 const QList<FieldSpec>& fields(FileKind kind, Layout layout)
 {
     static const QList<FieldSpec> tables[3][2] = {
-        {payersShort(), payersLong()},
-        {chargesShort(), chargesLong()},
-        {personsShort(), personsLong()},
+        {placed(FileKind::Payers, payersShort()), placed(FileKind::Payers, payersLong())},
+        {placed(FileKind::Charges, chargesShort()), placed(FileKind::Charges, chargesLong())},
+        {placed(FileKind::Persons, personsShort()), placed(FileKind::Persons, personsLong())},
     };
     return tables[int(kind) - 1][layout == Layout::Short ? 0 : 1];
 }
@@ -513,71 +596,98 @@ QString scratchTable(FileKind kind)
 
 ParsedLine parseLine(FileKind kind, Layout layout, const QString& line)
 {
+    ParsedRow row;
+    parseLine(kind, layout, line, row);
     ParsedLine parsed;
     const QStringList& columns = scratchColumns(kind);
     parsed.values.reserve(columns.size());
-    for (const QString& column : columns)
-        parsed.values.insert(column, QVariant());
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        parsed.values.insert(columns[i], row.values[i]);
+    parsed.failedTitles = std::move(row.failedTitles);
+    parsed.streetCode = std::move(row.streetCode);
+    parsed.organisation = std::move(row.organisation);
+    parsed.fileDate = std::move(row.fileDate);
+    return parsed;
+}
+
+void parseLine(FileKind kind, Layout layout, QStringView line, ParsedRow& row)
+{
+    const QStringList& columns = scratchColumns(kind);
+    row.values.resize(columns.size());
+    for (QVariant& value : row.values)
+        value = QVariant();
+    row.failedTitles.clear();
+    row.streetCode = QVariant();
+    row.organisation = QVariant();
+    row.fileDate = QVariant();
     if (kind == FileKind::Persons && layout == Layout::Short) {
-        parsed.values.insert(u"TypeRegID"_s, qint64(1));
-        parsed.values.insert(u"PrFactLiveID"_s, qint64(1));
+        static const qsizetype typeReg = columns.indexOf(u"TypeRegID"_s);
+        static const qsizetype factLive = columns.indexOf(u"PrFactLiveID"_s);
+        row.values[typeReg] = qint64(1);
+        row.values[factLive] = qint64(1);
     }
 
-    const QStringView view(line);
     qsizetype pos = 0;
     for (const FieldSpec& spec : fields(kind, layout)) {
         // The text up to the next TAB; a field past the end of the line is empty.
-        QString text = u""_s;
-        if (pos <= view.size()) {
-            qsizetype tab = view.indexOf(u'\t', pos);
+        QStringView text;
+        if (pos <= line.size()) {
+            qsizetype tab = line.indexOf(u'\t', pos);
             if (tab < 0)
-                tab = view.size();
-            if (tab > pos)
-                text = view.mid(pos, tab - pos).toString();
+                tab = line.size();
+            text = line.mid(pos, tab - pos);
             pos = tab + 1;
         }
         if (spec.kind == FieldKind::Skip)
             continue;
 
-        const Converted converted = convert(spec, text);
+        Converted converted = convert(spec, text);
         if (!converted.ok && !text.isEmpty())
-            parsed.failedTitles.append(spec.title);
+            row.failedTitles.append(spec.title);
 
         if (spec.kind == FieldKind::StreetCode) {
-            parsed.streetCode = converted.value;
+            row.streetCode = std::move(converted.value);
             continue; // the column gets the BTI code once the street is looked up
         }
-        parsed.values.insert(spec.column, converted.value);
-        if (!spec.column2.isEmpty())
-            parsed.values.insert(spec.column2, converted.value);
         if (kind == FileKind::Payers) {
             if (spec.kind == FieldKind::DateEdit)
-                parsed.fileDate = converted.value;
-            else if ((spec.column == u"DezID"_s || spec.column2 == u"DezID"_s) && converted.ok)
-                parsed.organisation = converted.value;
+                row.fileDate = converted.value;
+            else if (spec.organisation && converted.ok)
+                row.organisation = converted.value;
         }
+        if (spec.column2Index >= 0)
+            row.values[spec.column2Index] = converted.value;
+        row.values[spec.columnIndex] = std::move(converted.value);
     }
-    return parsed;
 }
 
 // --- Writing -------------------------------------------------------------------------
 
 QString composeLine(FileKind kind, const QVariantMap& row)
 {
-    QStringList parts;
     const QList<FieldSpec>& specs = fields(kind, Layout::Long);
-    parts.reserve(specs.size());
-    for (const FieldSpec& spec : specs) {
-        if (spec.kind == FieldKind::Skip) {
-            // The one position the reader skips in the long layout: the number of
-            // persons of file I, which the export still writes.
-            const FieldSpec persons{QString(), u"PplCntReg"_s, QString(), FieldKind::Integer, 0};
-            parts.append(composeField(persons, row.value(persons.column)));
-            continue;
-        }
-        parts.append(composeField(spec, row.value(spec.column)));
+    QList<QVariant> values;
+    values.reserve(specs.size());
+    for (const FieldSpec& spec : specs)
+        values.append(row.value(spec.kind == FieldKind::Skip ? u"PplCntReg"_s : spec.column));
+    return composeLine(kind, values);
+}
+
+QString composeLine(FileKind kind, const QList<QVariant>& values)
+{
+    // The one position the reader skips in the long layout: the number of persons of
+    // file I, which the export still writes.
+    static const FieldSpec persons = field(QString(), u"PplCntReg"_s, FieldKind::Integer);
+    const QList<FieldSpec>& specs = fields(kind, Layout::Long);
+    QString line;
+    line.reserve(256);
+    for (qsizetype i = 0; i < specs.size(); ++i) {
+        if (i > 0)
+            line += u'\t';
+        const FieldSpec& spec = specs[i].kind == FieldKind::Skip ? persons : specs[i];
+        appendField(line, spec, i < values.size() ? values[i] : QVariant());
     }
-    return parts.join(u'\t');
+    return line;
 }
 
 void writeLine(QIODevice& device, const QString& line)

@@ -78,6 +78,13 @@ struct FieldSpec
     QString column2; ///< a second column filled with the same value (short layouts), or empty
     FieldKind kind;
     int fileScale = 0; ///< decimals of a Scaled field in the file: 1 (×10), 2 (×100), 3 (×1000)
+    /// Looked up once with the tables, since every line needs them.
+    int columnScale = 0;   ///< Schema::decimalScale of `column`
+    int columnIndex = -1;  ///< position of `column` in scratchColumns(), or -1
+    int column2Index = -1; ///< position of `column2` in scratchColumns(), or -1
+    bool trimmed = false;      ///< a text read without its surrounding blanks (Relation)
+    bool organisation = false; ///< fills DezID, the organisation a line is about
+    bool snils = false;        ///< the SNILS, whose blank mask is written as empty
 };
 
 /// Fields of a line of `kind` in `layout`, in order.
@@ -103,10 +110,23 @@ struct ParsedLine
     QVariant fileDate;
 };
 
+/// ParsedLine with the values by position in scratchColumns(kind) instead of by name, for
+/// reading a file line after line into one reused row.
+struct ParsedRow
+{
+    QList<QVariant> values;
+    QStringList failedTitles;
+    QVariant streetCode;
+    QVariant organisation;
+    QVariant fileDate;
+};
+
 /// Parses one line (already converted from code page 866) of `kind` in `layout`. A
 /// number field holds an optional minus and digits only: a blank, a plus sign or a
 /// decimal separator makes it fail. An empty field never fails.
 ParsedLine parseLine(FileKind kind, Layout layout, const QString& line);
+/// The same into `row`, which may hold the previous line's values.
+void parseLine(FileKind kind, Layout layout, QStringView line, ParsedRow& row);
 
 /// Columns of the scratch table of `kind` (TMP_T1, TMP_T2, TMP_T3), in insert order,
 /// NumT1/NumT2/NumT3 last.
@@ -119,6 +139,9 @@ QString scratchTable(FileKind kind);
 /// the stored values (DateEdit = today, Mes = the accounting period, DezID = the current
 /// organisation).
 QString composeLine(FileKind kind, const QVariantMap& row);
+/// The same from the values in the order of fields(kind, Layout::Long), the skipped
+/// position holding the number of persons (PplCntReg).
+QString composeLine(FileKind kind, const QList<QVariant>& values);
 
 /// Writes `line` in code page 866 followed by CR LF; throws CommonFnc::IoError on failure.
 void writeLine(QIODevice& device, const QString& line);

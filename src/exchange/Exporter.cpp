@@ -78,6 +78,10 @@ OR SummaFull IS NULL OR SummaWOBenefit IS NULL
 OR SummaFullReg IS NULL OR SummaWOBenefitReg IS NULL
 ORDER BY NumT1)"_s,
          u"Не заполнено одно из обязательных полей в сведениях о потребителе услуг."_s},
+        // Here and in the service check the charges are read in their stored order and the
+        // few found are sorted afterwards: the unary plus keeps the planner off the NumT2
+        // index, which would look every charge up by its key. The further sort keys give
+        // ties the order that index has.
         {2, uR"(SELECT NumT2
 FROM SvedNach_T2
 WHERE ServiceID IS NULL OR ServiceID = 0
@@ -85,7 +89,7 @@ OR Volume IS NULL OR Tariff IS NULL
 OR SummaService IS NULL OR SummaServiceWOBenefit IS NULL
 OR SummaServiceReg IS NULL OR SummaServiceWOBenefitReg IS NULL
 OR TypeNachID IS NULL
-ORDER BY NumT2)"_s,
+ORDER BY +NumT2, T1_ID, T2_ID)"_s,
          u"Не заполнено одно из обязательных полей в сведениях о начислениях."_s},
         {3, uR"(SELECT NumT3
 FROM SvedPotrebRelations_T3
@@ -109,7 +113,7 @@ ORDER BY t1.NumT1)"_s,
 FROM SvedNach_T2 t2
 WHERE t2.ServiceID IS NOT NULL
 AND NOT EXISTS (SELECT 1 FROM Sprav_Services ss WHERE ss.ServiceID = t2.ServiceID)
-ORDER BY t2.NumT2)"_s,
+ORDER BY +t2.NumT2, t2.T1_ID, t2.T2_ID)"_s,
          u"Услуга №%1 отсутствует в справочнике услуг."_s},
         // Sums are integer kopecks, so the comparison is exact. A payer without charges
         // has no group here: it is check 5's alone. A NULL total is check 2's.
@@ -593,28 +597,28 @@ WriteResult Exporter::write(QIODevice& payers, QIODevice& charges, QIODevice& pe
             result.message = readFailedMessage(query.errorText());
             return result;
         }
-        // One map for every row: the stamped values are put in once, and each query
-        // column keeps its place in the map, so a row only overwrites values in place.
-        QVariantMap row;
-        row.insert(dateEdit, today);
-        row.insert(month, period);
-        if (kind == FileKind::Payers)
-            row.insert(organisation, stamp.organisation);
+        // One row of values for every record, in the order of the line's fields: the
+        // stamped values are put in once, and each query column knows the field it fills.
+        const QList<FieldSpec>& specs = fields(kind, Layout::Long);
+        QList<QVariant> row(specs.size());
+        std::vector<std::pair<int, qsizetype>> places;
         const QSqlRecord record = query.raw().record();
-        std::vector<std::pair<int, QVariantMap::iterator>> places;
-        for (int c = 0; c < record.count(); ++c) {
-            if (!row.contains(record.fieldName(c))) {
-                row.insert(record.fieldName(c), QVariant());
-                places.emplace_back(c, row.end());
-            }
+        for (qsizetype f = 0; f < specs.size(); ++f) {
+            const QString column =
+                specs[f].kind == FieldKind::Skip ? u"PplCntReg"_s : specs[f].column;
+            if (column == dateEdit)
+                row[f] = today;
+            else if (column == month)
+                row[f] = period;
+            else if (kind == FileKind::Payers && column == organisation)
+                row[f] = stamp.organisation;
+            else if (const int c = record.indexOf(column); c >= 0 && record.fieldName(c) == column)
+                places.emplace_back(c, f);
         }
-        // Taken once the map is complete, so that no later insertion can move them.
-        for (auto& [column, place] : places)
-            place = row.find(record.fieldName(column));
 
         while (query.next()) {
-            for (auto& [column, place] : places)
-                *place = query.value(column);
+            for (const auto& [column, place] : places)
+                row[place] = query.value(column);
             try {
                 writeLine(*devices[i], composeLine(kind, row));
             } catch (const CommonFnc::IoError& e) {

@@ -3,6 +3,7 @@
 #include "CommonFnc.h"
 #include "Database.h"
 #include "Query.h"
+#include "SqliteStatement.h"
 #include "WorkingStatement.h"
 
 #include <QFile>
@@ -44,24 +45,11 @@ QString insertStatement(FileKind kind)
     const QStringList& columns = scratchColumns(kind);
     QStringList placeholders;
     placeholders.reserve(columns.size());
-    for (const QString& column : columns)
-        placeholders << u":"_s + column;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        placeholders << u"?"_s + QString::number(i + 1);
     // Table and column names come from the fixed layout tables, never from input.
     return u"INSERT INTO "_s + scratchTable(kind) + u" ("_s + columns.join(u", "_s) +
            u")\nVALUES ("_s + placeholders.join(u", "_s) + u")"_s;
-}
-
-QString lineNumberColumn(FileKind kind)
-{
-    switch (kind) {
-    case FileKind::Payers:
-        return u"NumT1"_s;
-    case FileKind::Charges:
-        return u"NumT2"_s;
-    case FileKind::Persons:
-        return u"NumT3"_s;
-    }
-    return {};
 }
 
 const QString CheckNullSql = uR"(SELECT NumT1
@@ -70,19 +58,17 @@ WHERE  ENumlsID IS NULL
 AND NUMLS IS NULL
 ORDER BY NumT1)"_s;
 
-const QString CheckDuplicatesSql = uR"(SELECT DISTINCT t1.NumT1
-FROM TMP_T1 t1,
-(
-SELECT COUNT(tt1.NumT1) AS C, tt1.DezID, tt1.Mes, tt1.ENumlsID, tt1.Numls
-FROM TMP_T1 tt1
-GROUP BY  tt1.DezID, tt1.Mes, tt1.ENumlsID, tt1.Numls
-) ttt
-WHERE ttt.DezID = t1.DezID
-AND ttt.Mes =  t1.Mes
-AND ttt.ENumlsID = t1.ENumlsID
-AND ttt.Numls = t1.Numls
-AND ttt.C > 1
-ORDER BY t1.NumT1)"_s;
+// Lines that share organisation, month, payer code and account with another line. A
+// line with any of them NULL shares nothing (NULL equals nothing); the count runs over
+// one sort of the lines rather than comparing every line with every group.
+const QString CheckDuplicatesSql = uR"(SELECT DISTINCT NumT1
+FROM (
+SELECT NumT1, COUNT(NumT1) OVER (PARTITION BY DezID, Mes, ENumlsID, Numls) AS C
+FROM TMP_T1
+WHERE DezID IS NOT NULL AND Mes IS NOT NULL AND ENumlsID IS NOT NULL AND Numls IS NOT NULL
+)
+WHERE C > 1
+ORDER BY NumT1)"_s;
 
 // NULL counts as an organisation of its own, as DISTINCT lists it.
 const QString CheckOrganisationsSql = uR"(SELECT COUNT(*)
@@ -173,8 +159,7 @@ public:
 private:
     bool countLines(const QStringList& paths);
     bool parseFile(FileKind kind, const QString& path);
-    void insertLine(FileKind kind, Query& insert, const QStringList& placeholders, qint64 n,
-                    ParsedLine& parsed);
+    void insertLine(FileKind kind, SqliteStatement& insert, qint64 n, ParsedRow& parsed);
     QVariant streetBtiCode(const QVariant& streetCode);
     void checkScratchTables();
     bool copyAndRecount();
@@ -295,13 +280,16 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         m_listener.failure(openFailedMessage(path, file.errorString()));
         return false;
     }
-    Query insert(m_db, insertStatement(kind));
-    QStringList placeholders;
-    for (const QString& column : scratchColumns(kind))
-        placeholders << u":"_s + column;
+    SqliteStatement insert(m_db, insertStatement(kind));
+    if (!insert.isValid()) {
+        m_databaseFailure = insert.errorText();
+        return false;
+    }
 
     LineReader reader(&file);
     QByteArray raw;
+    QString text;
+    ParsedRow parsed;
     qint64 n = 0;
     qint64& read = m_result.read[size_t(int(kind) - 1)];
     while (reader.next(raw)) {
@@ -309,8 +297,9 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         // The layout is told by the TABs of the line as it is on disk; code page 866
         // keeps TAB as one byte.
         const Layout layout = layoutFor(kind, int(raw.count('\t')));
-        ParsedLine parsed = parseLine(kind, layout, CommonFnc::OemToAnsi(raw));
-        insertLine(kind, insert, placeholders, n, parsed);
+        CommonFnc::OemToAnsi(raw, text);
+        parseLine(kind, layout, text, parsed);
+        insertLine(kind, insert, n, parsed);
         if (!m_databaseFailure.isEmpty())
             return false;
         read = n;
@@ -326,35 +315,33 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
     return true;
 }
 
-void Importer::Run::insertLine(FileKind kind, Query& insert, const QStringList& placeholders,
-                               qint64 n, ParsedLine& parsed)
+void Importer::Run::insertLine(FileKind kind, SqliteStatement& insert, qint64 n, ParsedRow& parsed)
 {
     const int file = int(kind);
     for (const QString& title : std::as_const(parsed.failedTitles))
         addError(file, n, u"Ошибка формата поля \""_s + title + u"\""_s);
 
+    const QStringList& columns = scratchColumns(kind);
     if (kind == FileKind::Payers) {
+        static const qsizetype street = columns.indexOf(u"StreetID_BTI"_s);
         if (!parsed.streetCode.isNull())
-            parsed.values.insert(u"StreetID_BTI"_s, streetBtiCode(parsed.streetCode));
+            parsed.values[street] = streetBtiCode(parsed.streetCode);
         if (!parsed.organisation.isNull())
             m_result.lastOrganisation = parsed.organisation;
         m_listener.payerLineRead(parsed.fileDate.toDate(), parsed.organisation);
     }
 
-    const QStringList& columns = scratchColumns(kind);
-    const QString numColumn = lineNumberColumn(kind);
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (columns[i] == numColumn)
-            insert.bind(placeholders[i], n);
-        else
-            insert.bind(placeholders[i], parsed.values.value(columns[i]));
-    }
+    // The line's number is the last column.
+    const int count = int(columns.size());
+    for (int i = 0; i < count - 1; ++i)
+        insert.bindValue(i + 1, parsed.values[i]);
+    insert.bindInt64(count, n);
     if (insert.exec())
         return;
     if (insert.valuesRefused())
         addError(file, n, u"Ошибка записи строки"_s);
     else
-        m_databaseFailure = insert.raw().lastError().text().trimmed();
+        m_databaseFailure = insert.errorText().trimmed();
 }
 
 QVariant Importer::Run::streetBtiCode(const QVariant& streetCode)

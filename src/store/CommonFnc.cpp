@@ -246,13 +246,17 @@ public:
     }
 
     bool available() const { return m_available; }
-    char32_t decode(uchar byte) const { return m_decode[byte]; }
+    /// Every character of the code page lies in the Basic Multilingual Plane, so one UTF-16
+    /// unit holds it.
+    char16_t decode(uchar byte) const { return m_decode[byte]; }
     char encode(char32_t ch) const
     {
         if (ch < 0x80)
             return char(ch);
-        const auto it = m_encode.constFind(ch);
-        return it == m_encode.cend() ? '?' : char(*it);
+        if (ch > 0xFFFF)
+            return '?';
+        const uchar byte = m_encode[ch];
+        return byte == 0 ? '?' : char(byte);
     }
 
 private:
@@ -275,16 +279,21 @@ private:
             }
             const char32_t ch = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 |
                                 char32_t(out[3]) << 24;
-            m_decode[byte] = ch;
+            if (ch > 0xFFFF) {
+                m_decode[byte] = 0xFFFD;
+                continue;
+            }
+            m_decode[byte] = char16_t(ch);
             if (byte >= 0x80)
-                m_encode.insert(ch, uchar(byte));
+                m_encode[ch] = uchar(byte);
         }
         iconv_close(cd);
         m_available = true;
     }
 
-    std::array<char32_t, 256> m_decode{};
-    QHash<char32_t, uchar> m_encode;
+    std::array<char16_t, 256> m_decode{};
+    /// Byte of each BMP character at or above 0x80; 0 where the code page has none.
+    std::array<uchar, 0x10000> m_encode{};
     bool m_available = false;
 };
 
@@ -808,23 +817,38 @@ QString WithTrailingBackslash(const QString& path)
 QByteArray AnsiToOem(const QString& text)
 {
     const Cp866& table = cp866();
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const uint ch : text.toUcs4())
-        bytes += table.encode(char32_t(ch));
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const QChar* in = text.constData();
+    const QChar* const end = in + text.size();
+    while (in != end) {
+        char32_t ch = in->unicode();
+        // A character beyond the BMP is one character, so one '?', not one per half.
+        if (in->isHighSurrogate() && in + 1 != end && in[1].isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(in[0], in[1]);
+            ++in;
+        }
+        *out++ = table.encode(ch);
+        ++in;
+    }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
 QString OemToAnsi(const QByteArray& bytes)
 {
-    const Cp866& table = cp866();
     QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const char32_t ch = table.decode(uchar(byte));
-        text += QChar::fromUcs4(ch);
-    }
+    OemToAnsi(bytes, text);
     return text;
+}
+
+void OemToAnsi(const QByteArray& bytes, QString& text)
+{
+    const Cp866& table = cp866();
+    text.resize(bytes.size());
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(table.decode(uchar(byte)));
 }
 
 QString WriteFailureReason(const QString& reason, const QString& path)

@@ -218,6 +218,8 @@ QString WithTrailingBackslash(const QString& path);
 QByteArray AnsiToOem(const QString& text);
 /// Code page 866 bytes as text.
 QString OemToAnsi(const QByteArray& bytes);
+/// The same into `text`, reusing its buffer: for reading a file line by line.
+void OemToAnsi(const QByteArray& bytes, QString& text);
 /// The operator's words for why writing `path` failed, from the system's `reason` (Qt's
 /// English text): a full disk, a quota, no rights, a read-only disk; when the system gave
 /// no reason ("Unknown error") and the disk has no room left, that is said. Any other

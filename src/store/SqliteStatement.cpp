@@ -2,10 +2,13 @@
 
 #include "Database.h"
 
+#include <QDate>
 #include <QSqlDriver>
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,6 +47,14 @@ SqliteStatement::~SqliteStatement()
 void SqliteStatement::fail()
 {
     m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    m_errorCode = sqlite3_errcode(m_db);
+}
+
+bool SqliteStatement::valuesRefused() const
+{
+    const int code = m_errorCode & 0xff;
+    return code == SQLITE_CONSTRAINT || code == SQLITE_MISMATCH || code == SQLITE_RANGE ||
+           code == SQLITE_TOOBIG;
 }
 
 void SqliteStatement::bindInt64(int index, std::int64_t value)
@@ -56,10 +67,57 @@ void SqliteStatement::bindNull(int index)
     sqlite3_bind_null(m_statement, index);
 }
 
-void SqliteStatement::bindText(int index, const QString& text)
+void SqliteStatement::bindText(int index, QStringView text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+}
+
+void SqliteStatement::bindValue(int index, const QVariant& value)
+{
+    if (value.isNull()) {
+        bindNull(index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        bindInt64(index, value.toLongLong());
+        return;
+    case QMetaType::Double:
+        sqlite3_bind_double(m_statement, index, value.toDouble());
+        return;
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(value.constData());
+        if (text.isNull())
+            bindNull(index);
+        else
+            bindText(index, text);
+        return;
+    }
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        if (!date.isValid()) {
+            bindNull(index);
+            return;
+        }
+        char iso[16];
+        const int length =
+            std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+        sqlite3_bind_text(m_statement, index, iso, length, SQLITE_TRANSIENT);
+        return;
+    }
+    default:
+        break;
+    }
+    const QString text = value.toString();
+    if (text.isNull())
+        bindNull(index);
+    else
+        bindText(index, text);
 }
 
 bool SqliteStatement::next()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
 class Database;
+class QVariant;
 struct sqlite3_stmt;
 
 /// A statement run straight through SQLite on the run's connection, with positional
@@ -25,7 +27,11 @@ public:
 
     void bindInt64(int index, std::int64_t value);
     void bindNull(int index);
-    void bindText(int index, const QString& text);
+    void bindText(int index, QStringView text);
+    /// A value as Qt's driver would bind it: NULL for a null variant, string, date or
+    /// date-time, integers and booleans as integers, a date as ISO text `YYYY-MM-DD`,
+    /// a number with a fraction as a real, anything else as its text.
+    void bindValue(int index, const QVariant& value);
 
     /// The next row; false at the end or on an error (errorText() then tells it).
     bool next();
@@ -35,6 +41,9 @@ public:
     void reset();
     /// The rows the last exec() wrote.
     std::int64_t changes() const { return m_changes; }
+    /// The last failure was the database refusing the bound values (a CHECK, a type, a
+    /// range or a size), not the database itself failing.
+    bool valuesRefused() const;
 
     bool isNull(int column) const;
     std::int64_t int64(int column) const;
@@ -45,6 +54,7 @@ private:
     struct sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QString m_error;
+    int m_errorCode = 0;
     std::int64_t m_changes = 0;
 };
 

@@ -689,6 +689,13 @@ void TestExporter::checks_data()
     QTest::newRow("7 service not in the catalogue")
         << charge(u"ServiceID = 9999"_s) << Today
         << QStringList{finding(2, 1, u"Услуга №9999 отсутствует в справочнике услуг."_s)};
+    QTest::newRow("3 and 7 charges of one number in the order of their keys")
+        << QStringList{u"INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2, ServiceID, TypeNachID) "
+                       "VALUES (1, 2, 1, 9001, 5), (1, 3, 1, 9000, 5)"_s}
+        << Today
+        << QStringList{finding(2, 1, chargeField), finding(2, 1, chargeField),
+                       finding(2, 1, u"Услуга №9001 отсутствует в справочнике услуг."_s),
+                       finding(2, 1, u"Услуга №9000 отсутствует в справочнике услуг."_s)};
 
     // 8: exact to the kopeck, each of the four sums.
     QTest::newRow("8 SummaFull 0,01 more")

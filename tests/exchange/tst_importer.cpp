@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlRecord>
 #include <QTest>
@@ -153,6 +154,7 @@ private Q_SLOTS:
     void occupancyRenumbered_data();
     void occupancyRenumbered();
     void sharedPayerKeyCopiesDetailsToEach();
+    void manyDuplicateKeys();
     void detailsWithoutPayerAreNotCopied();
     void personsRecounted();
     void emptyFilesLoadNothing();
@@ -549,6 +551,45 @@ void TestImporter::sharedPayerKeyCopiesDetailsToEach()
              (QStringList{u"1:1"_s, u"2:1"_s}));
     QCOMPARE(column(u"SELECT T1_ID || ':' || T3_ID FROM SvedPotrebRelations_T3 ORDER BY T1_ID"_s),
              (QStringList{u"1:1"_s, u"2:1"_s}));
+}
+
+void TestImporter::manyDuplicateKeys()
+{
+    // Keys drawn from a few values, so that most lines share theirs with others. An empty
+    // payer code reads as 0 and still groups; a line without its organisation (NULL) is in
+    // no group at all.
+    const QStringList codes{u""_s, u"1234567890"_s, u"1234567891"_s};
+    const QStringList accounts{u""_s, u"100-1"_s, u"100-2"_s, u"100-3"_s};
+    const QStringList months{u"032024"_s, u"042024"_s};
+    QRandomGenerator random(7);
+    QStringList payers;
+    QHash<QString, QList<int>> groups;
+    for (int line = 1; line <= 600; ++line) {
+        const QString code = codes.at(random.bounded(int(codes.size())));
+        // Every tenth line has a key of its own.
+        const QString account = line % 10 == 0 ? u"solo-%1"_s.arg(line)
+                                               : accounts.at(random.bounded(int(accounts.size())));
+        const QString month = months.at(random.bounded(int(months.size())));
+        const QString organisation = line % 7 == 0 ? QString() : u"117"_s;
+        payers << payerLine({{3, organisation}, {13, code}, {14, account}, {15, month}});
+        if (!organisation.isEmpty())
+            groups[(code.isEmpty() ? u"0"_s : code) + u'|' + account + u'|' + month].append(line);
+    }
+    QList<int> shared;
+    for (const QList<int>& lines : std::as_const(groups)) {
+        if (lines.size() > 1)
+            shared << lines;
+    }
+    std::sort(shared.begin(), shared.end());
+    QStringList expected;
+    for (const int line : std::as_const(shared))
+        expected << error(1, line,
+                          u"Совпадение основных полей у нескольких записей: \"Организация\", "
+                          u"\"Месяц\", \"Код плательщика\" или \"Лицевой счет\""_s);
+    expected << error(1, 0, u"Файл содержит сведения по нескольким организациям"_s);
+    QVERIFY(shared.size() > 200 && shared.size() < 500);
+    import(payers, {}, {});
+    QCOMPARE(m_rec.errors, expected);
 }
 
 void TestImporter::detailsWithoutPayerAreNotCopied()

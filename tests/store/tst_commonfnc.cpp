@@ -874,6 +874,7 @@ void TestCommonFnc::codePage_data()
     QTest::newRow("euro sign") << u"5€"_s << "5?"_ba << false;
     QTest::newRow("Chinese") << u"中"_s << "?"_ba << false;
     QTest::newRow("outside BMP is one ?") << u"a\U0001F600b"_s << "a?b"_ba << false;
+    QTest::newRow("lone surrogate") << (u"a"_s + QChar(0xD800) + u"b"_s) << "a?b"_ba << false;
 }
 
 void TestCommonFnc::codePage()
@@ -882,8 +883,14 @@ void TestCommonFnc::codePage()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, roundTrips);
     QCOMPARE(AnsiToOem(text), bytes);
-    if (roundTrips)
+    if (roundTrips) {
         QCOMPARE(OemToAnsi(bytes), text);
+        // A file is read line after line into one buffer: a shorter line leaves nothing of
+        // the longer one before it.
+        QString reused = u"a longer line read before this one"_s;
+        OemToAnsi(bytes, reused);
+        QCOMPARE(reused, text);
+    }
 }
 
 void TestCommonFnc::codePageRoundTripsEveryCyrillicLetter()
