@@ -59,12 +59,12 @@ public:
     void stepDone(int step) override
     {
         static const std::array<QString, 7> stages = {
-            u"parse file I into TMP_T1"_s,
-            u"parse file II into TMP_T2"_s,
-            u"parse file III into TMP_T3"_s,
-            u"checks, copy payers and charges"_s,
-            u"copy persons"_s,
+            u"file I into TMP_T1, payers copied"_s,
+            u"file II into SvedNach_T2"_s,
+            u"file III into SvedPotrebRelations_T3"_s,
+            u"checks"_s,
             u"recount persons"_s,
+            u"commit"_s,
             u"count loaded, empty scratch tables"_s,
         };
         lap(step >= 1 && step <= 7 ? stages[size_t(step - 1)] : u"step %1"_s.arg(step));

@@ -75,8 +75,12 @@ const QString CheckOrganisationsSql = uR"(SELECT COUNT(*)
 FROM (SELECT DISTINCT t1.DezID
 FROM TMP_T1 t1))"_s;
 
-const QString CheckServicesSql = uR"(SELECT t2.NumT2, t2.ServiceID
-FROM TMP_T2 t2 LEFT JOIN Sprav_Services ss ON (t2.ServiceID = ss.ServiceID)
+// A charge line is in SvedNach_T2 once for every payer it belongs to, or in TMP_T2 when it
+// belongs to none.
+const QString CheckServicesSql = uR"(SELECT DISTINCT t2.NumT2, t2.ServiceID
+FROM (SELECT NumT2, ServiceID FROM SvedNach_T2
+UNION ALL
+SELECT NumT2, ServiceID FROM TMP_T2) t2 LEFT JOIN Sprav_Services ss ON (t2.ServiceID = ss.ServiceID)
 WHERE ss.ServiceID IS NULL
 ORDER BY t2.NumT2)"_s;
 
@@ -92,28 +96,49 @@ SummaFull, SummaWOBenefit, SummaFullReg, SummaWOBenefitReg, ColMesDebts, HouseID
 FROM TMP_T1
 WHERE  ENumlsID IS NOT NULL OR Numls IS NOT NULL)"_s;
 
-// A charge or person follows every payer row with its key: two payers that share the
+// A charge or person line goes to every payer row with its key: two payers that share the
 // key each get a copy, and a NULL in any key column matches nothing.
-const QString CopyChargesSql = uR"(INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2, ServiceID, PostID,
-Volume, Tariff, SummaService, SummaServiceWOBenefit, SummaServiceReg, SummaServiceWOBenefitReg,
-TypeNachID)
-SELECT t1.T1_ID, t2.NumT2, t2.NumT2, t2.ServiceID, t2.PostID,
-t2.Volume, t2.Tariff, t2.SummaService, t2.SummaServiceWOBenefit, t2.SummaServiceReg,
-t2.SummaServiceWOBenefitReg, t2.TypeNachID
-FROM TMP_T2 t2 INNER JOIN SvedPotreb_T1 t1
-ON (t2.ENumlsID = t1.ENumlsID AND t2.Numls = t1.Numls AND t2.Mes = t1.Mes
-AND t2.DezVladID = t1.DezVladID))"_s;
+const QString PayersOfKeySql = uR"(SELECT T1_ID
+FROM SvedPotreb_T1
+WHERE ENumlsID = ?1 AND Numls = ?2 AND Mes = ?3 AND DezVladID = ?4)"_s;
 
-const QString CopyPersonsSql = uR"(INSERT INTO SvedPotrebRelations_T3 (T1_ID, T3_ID, NumT3,
-NumberPeople, Name1, Name2, Name3, BirthDate, Sex, Relation, RelationOwnID, SquareShare,
-TypeRegID, DateRegStart, DateRegEnd, PrFactLiveID, SNILS)
-SELECT t1.T1_ID, t3.NumT3, t3.NumT3,
-t3.NumberPeople, t3.Name1, t3.Name2, t3.Name3, t3.BirthDate, t3.Sex, t3.Relation,
-t3.RelationOwnID, t3.SquareShare, t3.TypeRegID, t3.DateRegStart, t3.DateRegEnd,
-t3.PrFactLiveID, t3.SNILS
-FROM TMP_T3 t3 INNER JOIN SvedPotreb_T1 t1
-ON (t3.ENumlsID = t1.ENumlsID AND t3.Numls = t1.Numls AND t3.Mes = t1.Mes
-AND t3.DezVladID = t1.DezVladID))"_s;
+/// Where the lines of file II or III go once their payer is known: the working table's
+/// columns after T1_ID and the line's own key and number, filled from the scratch columns
+/// of the same name.
+struct DetailTable
+{
+    QString table;
+    QString idColumn;
+    QString numberColumn;
+    QStringList columns;
+};
+
+const DetailTable& detailTable(FileKind kind)
+{
+    static const DetailTable charges{u"SvedNach_T2"_s, u"T2_ID"_s, u"NumT2"_s,
+                                     {u"ServiceID"_s, u"PostID"_s, u"Volume"_s, u"Tariff"_s,
+                                      u"SummaService"_s, u"SummaServiceWOBenefit"_s,
+                                      u"SummaServiceReg"_s, u"SummaServiceWOBenefitReg"_s,
+                                      u"TypeNachID"_s}};
+    static const DetailTable persons{u"SvedPotrebRelations_T3"_s, u"T3_ID"_s, u"NumT3"_s,
+                                     {u"NumberPeople"_s, u"Name1"_s, u"Name2"_s, u"Name3"_s,
+                                      u"BirthDate"_s, u"Sex"_s, u"Relation"_s,
+                                      u"RelationOwnID"_s, u"SquareShare"_s, u"TypeRegID"_s,
+                                      u"DateRegStart"_s, u"DateRegEnd"_s, u"PrFactLiveID"_s,
+                                      u"SNILS"_s}};
+    return kind == FileKind::Charges ? charges : persons;
+}
+
+QString detailInsertStatement(const DetailTable& detail)
+{
+    QStringList placeholders;
+    for (qsizetype i = 0; i < detail.columns.size(); ++i)
+        placeholders << u"?"_s + QString::number(i + 3);
+    // Table and column names come from the fixed tables above, never from input.
+    return u"INSERT INTO "_s + detail.table + u" (T1_ID, "_s + detail.idColumn + u", "_s +
+           detail.numberColumn + u", "_s + detail.columns.join(u", "_s) +
+           u")\nVALUES (?1, ?2, ?2, "_s + placeholders.join(u", "_s) + u")"_s;
+}
 
 const QString ClearCountsSql = u"DELETE\nFROM TMP_T1Count"_s;
 
@@ -160,9 +185,12 @@ private:
     bool countLines(const QStringList& paths);
     bool parseFile(FileKind kind, const QString& path);
     void insertLine(FileKind kind, SqliteStatement& insert, qint64 n, ParsedRow& parsed);
+    void insertDetail(FileKind kind, SqliteStatement& scratch, qint64 n, ParsedRow& parsed);
+    const std::vector<qint64>& payersOf(const ParsedRow& parsed);
+    bool copyPayers();
     QVariant streetBtiCode(const QVariant& streetCode);
     void checkScratchTables();
-    bool copyAndRecount();
+    void recount();
     void countLoaded();
     void finishScratch();
     void renumberTypeOccupancy();
@@ -184,6 +212,14 @@ private:
     int m_step = 0;
     std::unique_ptr<Query> m_streetQuery;
     QHash<qint64, QVariant> m_streets;
+    /// Lines of file II and III go straight to the working table of their payers.
+    std::unique_ptr<SqliteStatement> m_payersOfKey;
+    std::unique_ptr<SqliteStatement> m_detailInsert;
+    std::vector<int> m_detailSources; ///< scratch column of each detail column
+    std::array<int, 4> m_keySources{}; ///< scratch columns of ENumlsID, Numls, Mes, DezVladID
+    /// The payers of the last key looked up: the lines of one payer follow each other.
+    std::array<QVariant, 4> m_lastKey;
+    std::vector<qint64> m_lastPayers;
     /// Set when the database itself failed: the run stops there.
     QString m_databaseFailure;
 };
@@ -214,16 +250,25 @@ ImportResult Importer::Run::execute(const QStringList& paths)
     bool parsed = false;
     try {
         if (countLines(paths)) {
-            // One transaction for all lines: committing each insert would cost a
-            // disk sync per line.
+            // One transaction for the whole load: committing each insert would cost a disk
+            // sync per line, and a run that stops midway leaves the working tables empty.
             Transaction tx(m_db);
-            parsed = parseFile(FileKind::Payers, paths[0]) &&
+            // The payers go into their working table first, so that each charge and person
+            // line can go straight to the payers of its key as it is read.
+            parsed = parseFile(FileKind::Payers, paths[0]) && copyPayers() &&
                      parseFile(FileKind::Charges, paths[1]) &&
                      parseFile(FileKind::Persons, paths[2]);
-            // The lines are only in once they are committed; a full disk may show here.
-            if (parsed && !tx.commit()) {
-                m_databaseFailure = m_db.errorString();
-                parsed = false;
+            if (parsed) {
+                checkScratchTables();
+                stepDone();
+                recount();
+                stepDone();
+                // The lines are only in once they are committed; a full disk may show here.
+                if (!tx.commit()) {
+                    m_databaseFailure = m_db.errorString();
+                    parsed = false;
+                }
+                stepDone();
             }
         }
     } catch (const CommonFnc::IoError& e) {
@@ -241,13 +286,6 @@ ImportResult Importer::Run::execute(const QStringList& paths)
         return m_result;
     }
 
-    checkScratchTables();
-    if (!copyAndRecount()) {
-        m_listener.failure(databaseFailedMessage(m_databaseFailure));
-        m_result.outcome = ImportResult::Outcome::DatabaseFailed;
-        clearScratchTables(m_db);
-        return m_result;
-    }
     countLoaded();
     finishScratch();
     renumberTypeOccupancy();
@@ -285,6 +323,26 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         m_databaseFailure = insert.errorText();
         return false;
     }
+    if (kind != FileKind::Payers) {
+        const DetailTable& detail = detailTable(kind);
+        m_detailInsert = std::make_unique<SqliteStatement>(m_db, detailInsertStatement(detail));
+        m_payersOfKey = std::make_unique<SqliteStatement>(m_db, PayersOfKeySql);
+        for (const auto* statement : {m_detailInsert.get(), m_payersOfKey.get()}) {
+            if (!statement->isValid()) {
+                m_databaseFailure = statement->errorText();
+                return false;
+            }
+        }
+        const QStringList& columns = scratchColumns(kind);
+        m_detailSources.clear();
+        for (const QString& column : detail.columns)
+            m_detailSources.push_back(int(columns.indexOf(column)));
+        const QString keyColumns[] = {u"ENumlsID"_s, u"Numls"_s, u"Mes"_s, u"DezVladID"_s};
+        for (size_t i = 0; i < m_keySources.size(); ++i)
+            m_keySources[i] = int(columns.indexOf(keyColumns[i]));
+        m_lastKey = {};
+        m_lastPayers.clear();
+    }
 
     LineReader reader(&file);
     QByteArray raw;
@@ -299,7 +357,12 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         const Layout layout = layoutFor(kind, int(raw.count('\t')));
         CommonFnc::OemToAnsi(raw, text);
         parseLine(kind, layout, text, parsed);
-        insertLine(kind, insert, n, parsed);
+        for (const QString& title : std::as_const(parsed.failedTitles))
+            addError(int(kind), n, u"Ошибка формата поля \""_s + title + u"\""_s);
+        if (kind == FileKind::Payers)
+            insertLine(kind, insert, n, parsed);
+        else
+            insertDetail(kind, insert, n, parsed);
         if (!m_databaseFailure.isEmpty())
             return false;
         read = n;
@@ -318,8 +381,6 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
 void Importer::Run::insertLine(FileKind kind, SqliteStatement& insert, qint64 n, ParsedRow& parsed)
 {
     const int file = int(kind);
-    for (const QString& title : std::as_const(parsed.failedTitles))
-        addError(file, n, u"Ошибка формата поля \""_s + title + u"\""_s);
 
     const QStringList& columns = scratchColumns(kind);
     if (kind == FileKind::Payers) {
@@ -342,6 +403,76 @@ void Importer::Run::insertLine(FileKind kind, SqliteStatement& insert, qint64 n,
         addError(file, n, u"Ошибка записи строки"_s);
     else
         m_databaseFailure = insert.errorText().trimmed();
+}
+
+void Importer::Run::insertDetail(FileKind kind, SqliteStatement& scratch, qint64 n,
+                                 ParsedRow& parsed)
+{
+    const int file = int(kind);
+
+    const std::vector<qint64>& payers = payersOf(parsed);
+    if (!m_databaseFailure.isEmpty())
+        return;
+    if (payers.empty()) {
+        // Kept in the scratch table, where the checks see it and the database still
+        // refuses what does not fit.
+        insertLine(kind, scratch, n, parsed);
+        return;
+    }
+    // The payer's key columns already passed the same checks in file I, so the working
+    // table refuses a line exactly when the scratch table would.
+    SqliteStatement& insert = *m_detailInsert;
+    insert.bindInt64(2, n);
+    for (size_t i = 0; i < m_detailSources.size(); ++i)
+        insert.bindValue(int(i) + 3, parsed.values[m_detailSources[i]]);
+    for (const qint64 payer : payers) {
+        insert.bindInt64(1, payer);
+        if (insert.exec())
+            continue;
+        if (insert.valuesRefused())
+            addError(file, n, u"Ошибка записи строки"_s);
+        else
+            m_databaseFailure = insert.errorText().trimmed();
+        return;
+    }
+}
+
+const std::vector<qint64>& Importer::Run::payersOf(const ParsedRow& parsed)
+{
+    std::array<QVariant, 4> key;
+    bool complete = true;
+    for (size_t i = 0; i < key.size(); ++i) {
+        key[i] = parsed.values[m_keySources[i]];
+        complete = complete && !key[i].isNull();
+    }
+    if (!complete) {
+        // NULL equals nothing: such a line has no payer.
+        static const std::vector<qint64> none;
+        return none;
+    }
+    if (key == m_lastKey)
+        return m_lastPayers;
+    m_lastKey = key;
+    m_lastPayers.clear();
+    SqliteStatement& query = *m_payersOfKey;
+    for (size_t i = 0; i < key.size(); ++i)
+        query.bindValue(int(i) + 1, key[i]);
+    while (query.next())
+        m_lastPayers.push_back(query.int64(0));
+    if (!query.errorText().isEmpty()) {
+        m_databaseFailure = query.errorText();
+        m_lastKey = {};
+    }
+    query.reset();
+    return m_lastPayers;
+}
+
+bool Importer::Run::copyPayers()
+{
+    if (runStatement(m_db, CopyPayersSql))
+        return true;
+    m_databaseFailure = m_db.errorString();
+    return false;
 }
 
 QVariant Importer::Run::streetBtiCode(const QVariant& streetCode)
@@ -398,26 +529,12 @@ void Importer::Run::checkScratchTables()
     }
 }
 
-bool Importer::Run::copyAndRecount()
+void Importer::Run::recount()
 {
-    Transaction tx(m_db);
-    // A copy that fails is not reported: the loaded counts show what arrived.
-    if (!runStatement(m_db, CopyPayersSql))
-        stepDone();
-    runStatement(m_db, CopyChargesSql);
-    stepDone();
-    runStatement(m_db, CopyPersonsSql);
-    stepDone();
-
-    // Each payer's number of persons comes from file III, never from file I.
+    // Each payer's number of persons comes from file III, never from file I. A failure
+    // here shows in the commit that follows.
     if (runStatement(m_db, ClearCountsSql) && runStatement(m_db, CountPersonsSql))
         runStatement(m_db, SetPersonsSql);
-    stepDone();
-    if (!tx.commit()) {
-        m_databaseFailure = m_db.errorString();
-        return false;
-    }
-    return true;
 }
 
 void Importer::Run::countLoaded()

@@ -36,7 +36,9 @@ SqliteStatement::SqliteStatement(Database& db, const QString& sql)
         SQLITE_OK) {
         fail();
         m_statement = nullptr;
+        return;
     }
+    m_texts.resize(size_t(sqlite3_bind_parameter_count(m_statement)));
 }
 
 SqliteStatement::~SqliteStatement()
@@ -67,19 +69,59 @@ void SqliteStatement::bindNull(int index)
     sqlite3_bind_null(m_statement, index);
 }
 
+std::string* SqliteStatement::textBuffer(int index)
+{
+    return index >= 1 && size_t(index) <= m_texts.size() ? &m_texts[size_t(index - 1)] : nullptr;
+}
+
 void SqliteStatement::bindText(int index, QStringView text)
 {
-    sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+    std::string* buffer = textBuffer(index);
+    if (!buffer) {
+        sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * 2),
+                            SQLITE_TRANSIENT);
+        return;
+    }
+    // UTF-8 as SQLite itself would make it from UTF-16; a text with a surrogate goes
+    // through SQLite's own conversion, so that what is stored never depends on this path.
+    buffer->resize(size_t(text.size()) * 3);
+    char* out = buffer->data();
+    for (const QChar qc : text) {
+        const char16_t ch = qc.unicode();
+        if (ch < 0x80) {
+            *out++ = char(ch);
+        } else if (ch < 0x800) {
+            *out++ = char(0xC0 | (ch >> 6));
+            *out++ = char(0x80 | (ch & 0x3F));
+        } else if (ch >= 0xD800 && ch <= 0xDFFF) {
+            sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * 2),
+                                SQLITE_TRANSIENT);
+            return;
+        } else {
+            *out++ = char(0xE0 | (ch >> 12));
+            *out++ = char(0x80 | ((ch >> 6) & 0x3F));
+            *out++ = char(0x80 | (ch & 0x3F));
+        }
+    }
+    sqlite3_bind_text(m_statement, index, buffer->data(), int(out - buffer->data()), SQLITE_STATIC);
 }
 
 void SqliteStatement::bindValue(int index, const QVariant& value)
 {
+    const int type = value.typeId();
+    if (type == QMetaType::UnknownType) {
+        bindNull(index);
+        return;
+    }
+    if (type == QMetaType::LongLong) {
+        bindInt64(index, *static_cast<const qlonglong*>(value.constData()));
+        return;
+    }
     if (value.isNull()) {
         bindNull(index);
         return;
     }
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
+    switch (type) {
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Bool:
@@ -104,10 +146,20 @@ void SqliteStatement::bindValue(int index, const QVariant& value)
             bindNull(index);
             return;
         }
-        char iso[16];
-        const int length =
-            std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", date.year(), date.month(), date.day());
-        sqlite3_bind_text(m_statement, index, iso, length, SQLITE_TRANSIENT);
+        int year = 0, month = 0, day = 0;
+        date.getDate(&year, &month, &day);
+        std::string* buffer = textBuffer(index);
+        if (!buffer || year < 1 || year > 9999) {
+            char iso[16];
+            const int length = std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", year, month, day);
+            sqlite3_bind_text(m_statement, index, iso, length, SQLITE_TRANSIENT);
+            return;
+        }
+        buffer->assign({char('0' + year / 1000), char('0' + year / 100 % 10),
+                        char('0' + year / 10 % 10), char('0' + year % 10), '-',
+                        char('0' + month / 10), char('0' + month % 10), '-', char('0' + day / 10),
+                        char('0' + day % 10)});
+        sqlite3_bind_text(m_statement, index, buffer->data(), int(buffer->size()), SQLITE_STATIC);
         return;
     }
     default:
@@ -124,6 +176,8 @@ bool SqliteStatement::next()
 {
     if (!m_statement)
         return false;
+    m_error.clear();
+    m_errorCode = 0;
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
@@ -136,6 +190,8 @@ bool SqliteStatement::exec()
 {
     if (!m_statement)
         return false;
+    m_error.clear();
+    m_errorCode = 0;
     const int rc = sqlite3_step(m_statement);
     const bool done = rc == SQLITE_DONE || rc == SQLITE_ROW;
     m_changes = done ? sqlite3_changes64(m_db) : 0;

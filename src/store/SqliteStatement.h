@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class Database;
 class QVariant;
@@ -50,9 +52,13 @@ public:
 
 private:
     void fail();
+    std::string* textBuffer(int index);
 
     struct sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
+    /// Bytes of each text parameter, kept until it is bound again: SQLite reads them where
+    /// they are instead of copying them for every row.
+    std::vector<std::string> m_texts;
     QString m_error;
     int m_errorCode = 0;
     std::int64_t m_changes = 0;
