@@ -8,9 +8,14 @@
 #include <QDateTime>
 #include <QIODevice>
 
+#include <array>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -659,6 +664,162 @@ void parseLine(FileKind kind, Layout layout, QStringView line, ParsedRow& row)
             row.values[spec.column2Index] = converted.value;
         row.values[spec.columnIndex] = std::move(converted.value);
     }
+}
+
+// --- Parsing on a thread of its own -----------------------------------------------------
+
+/// The reading thread and the caller hand batches of parsed lines to each other: the thread
+/// fills a free batch, the caller takes filled ones in order and gives them back when done.
+class ParsedLineReader::Worker
+{
+public:
+    static constexpr int BatchLines = 256;
+    static constexpr int Batches = 4;
+
+    Worker(FileKind kind, QIODevice* device)
+        : m_kind(kind)
+        , m_device(device)
+    {
+        for (Batch& batch : m_batches) {
+            batch.rows.resize(BatchLines);
+            m_free.push_back(&batch);
+        }
+        m_thread = std::thread([this] { run(); });
+    }
+
+    ~Worker()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    ParsedRow* next()
+    {
+        if (m_current && m_position < m_current->count)
+            return &m_current->rows[size_t(m_position++)];
+        std::unique_lock lock(m_mutex);
+        if (m_current) {
+            m_free.push_back(m_current);
+            m_current = nullptr;
+            m_changed.notify_all();
+        }
+        m_changed.wait(lock, [this] { return !m_filled.empty() || m_finished; });
+        if (m_filled.empty()) {
+            if (!m_exception.isEmpty())
+                throw CommonFnc::IoError(m_exception);
+            return nullptr;
+        }
+        m_current = m_filled.front();
+        m_filled.pop_front();
+        m_position = 0;
+        lock.unlock();
+        return m_current->count > 0 ? &m_current->rows[size_t(m_position++)] : next();
+    }
+
+    bool failed() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_failed;
+    }
+    QString errorString() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_error;
+    }
+
+private:
+    struct Batch
+    {
+        std::vector<ParsedRow> rows;
+        int count = 0;
+    };
+
+    void run()
+    {
+        LineReader reader(m_device);
+        QByteArray raw;
+        QString text;
+        QString exception;
+        bool atEnd = false;
+        while (!atEnd) {
+            Batch* batch = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_free.empty() || m_stop; });
+                if (m_stop)
+                    return;
+                batch = m_free.front();
+                m_free.pop_front();
+            }
+            batch->count = 0;
+            try {
+                while (batch->count < BatchLines && reader.next(raw)) {
+                    // The layout is told by the TABs of the line as it is on disk; code page
+                    // 866 keeps TAB as one byte.
+                    const Layout layout = layoutFor(m_kind, int(raw.count('\t')));
+                    CommonFnc::OemToAnsi(raw, text);
+                    parseLine(m_kind, layout, text, batch->rows[size_t(batch->count)]);
+                    ++batch->count;
+                }
+            } catch (const CommonFnc::IoError& e) {
+                exception = e.message();
+                batch->count = 0;
+            }
+            atEnd = batch->count < BatchLines;
+            std::lock_guard lock(m_mutex);
+            m_filled.push_back(batch);
+            if (atEnd) {
+                m_finished = true;
+                m_failed = reader.failed();
+                m_error = reader.errorString();
+                m_exception = exception;
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    const FileKind m_kind;
+    QIODevice* const m_device;
+    std::array<Batch, Batches> m_batches;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch*> m_free;
+    std::deque<Batch*> m_filled;
+    bool m_stop = false;
+    bool m_finished = false;
+    bool m_failed = false;
+    QString m_error;
+    QString m_exception;
+    // Only the caller's thread touches these.
+    Batch* m_current = nullptr;
+    int m_position = 0;
+    std::thread m_thread;
+};
+
+ParsedLineReader::ParsedLineReader(FileKind kind, QIODevice* device)
+    : m_worker(std::make_unique<Worker>(kind, device))
+{
+}
+
+ParsedLineReader::~ParsedLineReader() = default;
+
+ParsedRow* ParsedLineReader::next()
+{
+    return m_worker->next();
+}
+
+bool ParsedLineReader::failed() const
+{
+    return m_worker->failed();
+}
+
+QString ParsedLineReader::errorString() const
+{
+    return m_worker->errorString();
 }
 
 // --- Writing -------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <memory>
+
 class QIODevice;
 
 /// The three exchange files of a monthly statement: file I (payers), file II (charges),
@@ -127,6 +129,32 @@ struct ParsedRow
 ParsedLine parseLine(FileKind kind, Layout layout, const QString& line);
 /// The same into `row`, which may hold the previous line's values.
 void parseLine(FileKind kind, Layout layout, QStringView line, ParsedRow& row);
+
+/// Reads the lines of an exchange file of `kind` and parses them (code page 866, the layout
+/// told by each line's TABs) on a thread of its own, a few hundred lines ahead of the
+/// caller: a long file is parsed while the caller stores what was parsed before. Memory
+/// stays bounded whatever the file's size. The device is not owned; nobody else may use it
+/// until the reader is destroyed.
+class ParsedLineReader
+{
+public:
+    ParsedLineReader(FileKind kind, QIODevice* device);
+    /// Stops the thread wherever it is.
+    ~ParsedLineReader();
+    ParsedLineReader(const ParsedLineReader&) = delete;
+    ParsedLineReader& operator=(const ParsedLineReader&) = delete;
+
+    /// The next line, parsed, the caller's until the next call; nullptr at the end of the file or
+    /// after a read error (then failed() is true and errorString() tells why). Throws
+    /// CommonFnc::IoError when the text cannot be decoded at all (no code page 866).
+    ParsedRow* next();
+    bool failed() const;
+    QString errorString() const;
+
+private:
+    class Worker;
+    std::unique_ptr<Worker> m_worker;
+};
 
 /// Columns of the scratch table of `kind` (TMP_T1, TMP_T2, TMP_T3), in insert order,
 /// NumT1/NumT2/NumT3 last.

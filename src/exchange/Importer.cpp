@@ -344,25 +344,17 @@ bool Importer::Run::parseFile(FileKind kind, const QString& path)
         m_lastPayers.clear();
     }
 
-    LineReader reader(&file);
-    QByteArray raw;
-    QString text;
-    ParsedRow parsed;
+    ParsedLineReader reader(kind, &file);
     qint64 n = 0;
     qint64& read = m_result.read[size_t(int(kind) - 1)];
-    while (reader.next(raw)) {
+    while (ParsedRow* parsed = reader.next()) {
         ++n;
-        // The layout is told by the TABs of the line as it is on disk; code page 866
-        // keeps TAB as one byte.
-        const Layout layout = layoutFor(kind, int(raw.count('\t')));
-        CommonFnc::OemToAnsi(raw, text);
-        parseLine(kind, layout, text, parsed);
-        for (const QString& title : std::as_const(parsed.failedTitles))
+        for (const QString& title : std::as_const(parsed->failedTitles))
             addError(int(kind), n, u"Ошибка формата поля \""_s + title + u"\""_s);
         if (kind == FileKind::Payers)
-            insertLine(kind, insert, n, parsed);
+            insertLine(kind, insert, n, *parsed);
         else
-            insertDetail(kind, insert, n, parsed);
+            insertDetail(kind, insert, n, *parsed);
         if (!m_databaseFailure.isEmpty())
             return false;
         read = n;

@@ -222,6 +222,10 @@ private Q_SLOTS:
     void readerRules();
     void hugeLineWithoutLineEndStaysBounded();
     void readErrorStopsTheReader();
+    void parsedLineReaderKeepsOrder_data();
+    void parsedLineReaderKeepsOrder();
+    void parsedLineReaderStopsAtReadError();
+    void parsedLineReaderLeftEarly();
 
     void parseLine_data();
     void parseLine();
@@ -405,6 +409,80 @@ void TestExchangeFormat::readErrorStopsTheReader()
 
     FailingDevice counted("a\nb\n"_ba, u"сбой диска"_s);
     QCOMPARE(LineReader::countLines(&counted), qint64(-1));
+}
+
+/// `count` lines of file II, both layouts by turns, each with its line number as service
+/// code and every seventh with a field that does not convert.
+QByteArray chargeLines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) {
+        const Layout layout = i % 2 == 0 ? Layout::Short : Layout::Long;
+        QStringList fields = baseFields(FileKind::Charges, layout);
+        fields[5] = QString::number(i);
+        if (i % 7 == 0)
+            fields[6] = u"x"_s;
+        bytes += CommonFnc::AnsiToOem(tabbed(fields)) + "\r\n";
+    }
+    return bytes;
+}
+
+void TestExchangeFormat::parsedLineReaderKeepsOrder_data()
+{
+    QTest::addColumn<int>("count");
+    // Around the sizes of the batches the reading thread hands over.
+    for (const int count : {0, 1, 255, 256, 257, 1024, 1500})
+        QTest::addRow("%d lines", count) << count;
+}
+
+void TestExchangeFormat::parsedLineReaderKeepsOrder()
+{
+    QFETCH(int, count);
+    QBuffer buffer;
+    buffer.setData(chargeLines(count));
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    Exchange::ParsedLineReader reader(FileKind::Charges, &buffer);
+    const qsizetype service = Exchange::scratchColumns(FileKind::Charges).indexOf(u"ServiceID"_s);
+    int read = 0;
+    while (const Exchange::ParsedRow* row = reader.next()) {
+        ++read;
+        QCOMPARE(row->values.value(service), QVariant(qint64(read)));
+        QCOMPARE(row->failedTitles.size(), read % 7 == 0 ? 1 : 0);
+    }
+    QCOMPARE(read, count);
+    QVERIFY(!reader.failed());
+    QVERIFY(!reader.next());
+}
+
+void TestExchangeFormat::parsedLineReaderStopsAtReadError()
+{
+    // The lines before the failure arrive, as LineReader gives them; then the end.
+    const QByteArray bytes = chargeLines(700);
+    FailingDevice device(bytes, u"сбой диска"_s);
+    Exchange::ParsedLineReader reader(FileKind::Charges, &device);
+    int read = 0;
+    while (reader.next())
+        ++read;
+    QCOMPARE(read, 700);
+    QVERIFY(reader.failed());
+    QCOMPARE(reader.errorString(), u"сбой диска"_s);
+    QVERIFY(!reader.next());
+}
+
+void TestExchangeFormat::parsedLineReaderLeftEarly()
+{
+    // A caller that stops early (a full disk) leaves the thread waiting with batches
+    // filled: destroying the reader must end it, not hang.
+    QBuffer buffer;
+    buffer.setData(chargeLines(5000));
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    {
+        Exchange::ParsedLineReader reader(FileKind::Charges, &buffer);
+        QVERIFY(reader.next());
+    }
+    {
+        Exchange::ParsedLineReader unread(FileKind::Charges, &buffer);
+    }
 }
 
 // --- Parsing -------------------------------------------------------------------------
