@@ -9,8 +9,8 @@
 // P3_ beside P1_), imports it, and checks that everything arrived: no error rows, every
 // line loaded, and none of the export's nine checks (the program's own) finds anything.
 // Then writes the same lines as UTF-8 TSV and times `sqlite3 DB` running `.import` of them
-// into plain tables with the same columns. The import and the shell each run R rounds; the
-// run prints their least and median times and the ratios. Ends with the peak memory of this
+// into plain tables with the same columns. The import and the shell run R rounds by turns;
+// the run prints their least and median times and the ratios. Ends with the peak memory of this
 // process (VmHWM).
 
 #include "CommonFnc.h"
@@ -284,6 +284,35 @@ int main(int argc, char** argv)
         out << "  " << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() / 1024 << " KiB\n";
     out.flush();
 
+    // --- The same lines for sqlite3 .import, timed by turns with the import -----------------
+    const std::array<Exchange::FileKind, 3> kinds = {Exchange::FileKind::Payers, Exchange::FileKind::Charges,
+                                                     Exchange::FileKind::Persons};
+    const std::array<QString, 3> sources = {files.payers, files.charges, files.persons};
+    const QString plainDb = dir.filePath(u"plain.db"_s);
+    QString create, import = u".mode tabs\n"_s;
+    for (size_t i = 0; i < 3; ++i) {
+        const QString table = u"F%1"_s.arg(i + 1);
+        const QString tsv = dir.filePath(table + u".tsv"_s);
+        if (!writeTsv(sources[i], tsv, &error)) {
+            out << error << '\n';
+            return 1;
+        }
+        create += plainTable(kinds[i], table);
+        import += u".import '"_s + tsv + u"' "_s + table + u'\n';
+    }
+    QList<qint64> shellMs;
+    const auto shellRound = [&]() {
+        QFile::remove(plainDb);
+        if (!runSqlite(plainDb, create, &error))
+            return false;
+        QElapsedTimer shellTimer;
+        shellTimer.start();
+        if (!runSqlite(plainDb, import, &error))
+            return false;
+        shellMs << shellTimer.elapsed();
+        return true;
+    };
+
     // --- The import ------------------------------------------------------------------
     out << "import, round 1:\n";
     StageClock clock(out);
@@ -297,13 +326,23 @@ int main(int argc, char** argv)
         << (importMs.first() > 0 ? lineCount * 1000 / importMs.first() : 0) << " lines/s)\n";
     out.flush();
     qint64 errorRows = clock.errors();
+    // The machine's load drifts: each round of the import is followed by one of the shell.
+    if (!shellRound()) {
+        out << error << '\n';
+        return 1;
+    }
     for (int round = 2; round <= rounds; ++round) {
         QuietImport quiet;
         timer.restart();
         result = importer.run(files.payers, files.charges, files.persons, quiet);
         importMs << timer.elapsed();
         errorRows += quiet.errors + quiet.failures.size();
-        out << "import, round " << round << ": " << importMs.last() << " ms\n";
+        if (!shellRound()) {
+            out << error << '\n';
+            return 1;
+        }
+        out << "import, round " << round << ": " << importMs.last() << " ms; sqlite3 " << shellMs.last()
+            << " ms\n";
         out.flush();
     }
 
@@ -361,36 +400,6 @@ int main(int argc, char** argv)
     out.flush();
     db.close();
 
-    // --- sqlite3 .import of the same lines ------------------------------------------------
-    const std::array<Exchange::FileKind, 3> kinds = {Exchange::FileKind::Payers, Exchange::FileKind::Charges,
-                                                     Exchange::FileKind::Persons};
-    const std::array<QString, 3> sources = {files.payers, files.charges, files.persons};
-    const QString plainDb = dir.filePath(u"plain.db"_s);
-    QString create, import = u".mode tabs\n"_s;
-    for (size_t i = 0; i < 3; ++i) {
-        const QString table = u"F%1"_s.arg(i + 1);
-        const QString tsv = dir.filePath(table + u".tsv"_s);
-        if (!writeTsv(sources[i], tsv, &error)) {
-            out << error << '\n';
-            return 1;
-        }
-        create += plainTable(kinds[i], table);
-        import += u".import '"_s + tsv + u"' "_s + table + u'\n';
-    }
-    QList<qint64> shellMs;
-    for (int round = 1; round <= rounds; ++round) {
-        QFile::remove(plainDb);
-        if (!runSqlite(plainDb, create, &error)) {
-            out << error << '\n';
-            return 1;
-        }
-        timer.restart();
-        if (!runSqlite(plainDb, import, &error)) {
-            out << error << '\n';
-            return 1;
-        }
-        shellMs << timer.elapsed();
-    }
     const auto least = [](const QList<qint64>& values) { return *std::min_element(values.begin(), values.end()); };
     const auto ratio = [](qint64 a, qint64 b) { return b > 0 ? double(a) / double(b) : 0.0; };
     const qint64 importMedian = ToolSupport::median(importMs), shellMedian = ToolSupport::median(shellMs);

@@ -75,6 +75,15 @@ const QString CheckOrganisationsSql = uR"(SELECT COUNT(*)
 FROM (SELECT DISTINCT t1.DezID
 FROM TMP_T1 t1))"_s;
 
+// Whether any charge line names a service the catalogue lacks (or none): the services of a
+// statement are few, so this is known long before every line has been matched.
+const QString AnyUnknownServiceSql = uR"(SELECT 1
+FROM (SELECT DISTINCT ServiceID FROM SvedNach_T2
+UNION
+SELECT ServiceID FROM TMP_T2) t2
+WHERE NOT EXISTS (SELECT 1 FROM Sprav_Services ss WHERE ss.ServiceID = t2.ServiceID)
+LIMIT 1)"_s;
+
 // A charge line is in SvedNach_T2 once for every payer it belongs to, or in TMP_T2 when it
 // belongs to none.
 const QString CheckServicesSql = uR"(SELECT DISTINCT t2.NumT2, t2.ServiceID
@@ -115,17 +124,20 @@ struct DetailTable
 
 const DetailTable& detailTable(FileKind kind)
 {
-    static const DetailTable charges{u"SvedNach_T2"_s, u"T2_ID"_s, u"NumT2"_s,
+    static const DetailTable charges{u"SvedNach_T2"_s,
+                                     u"T2_ID"_s,
+                                     u"NumT2"_s,
                                      {u"ServiceID"_s, u"PostID"_s, u"Volume"_s, u"Tariff"_s,
                                       u"SummaService"_s, u"SummaServiceWOBenefit"_s,
                                       u"SummaServiceReg"_s, u"SummaServiceWOBenefitReg"_s,
                                       u"TypeNachID"_s}};
-    static const DetailTable persons{u"SvedPotrebRelations_T3"_s, u"T3_ID"_s, u"NumT3"_s,
+    static const DetailTable persons{u"SvedPotrebRelations_T3"_s,
+                                     u"T3_ID"_s,
+                                     u"NumT3"_s,
                                      {u"NumberPeople"_s, u"Name1"_s, u"Name2"_s, u"Name3"_s,
-                                      u"BirthDate"_s, u"Sex"_s, u"Relation"_s,
-                                      u"RelationOwnID"_s, u"SquareShare"_s, u"TypeRegID"_s,
-                                      u"DateRegStart"_s, u"DateRegEnd"_s, u"PrFactLiveID"_s,
-                                      u"SNILS"_s}};
+                                      u"BirthDate"_s, u"Sex"_s, u"Relation"_s, u"RelationOwnID"_s,
+                                      u"SquareShare"_s, u"TypeRegID"_s, u"DateRegStart"_s,
+                                      u"DateRegEnd"_s, u"PrFactLiveID"_s, u"SNILS"_s}};
     return kind == FileKind::Charges ? charges : persons;
 }
 
@@ -142,15 +154,10 @@ QString detailInsertStatement(const DetailTable& detail)
 
 const QString ClearCountsSql = u"DELETE\nFROM TMP_T1Count"_s;
 
-const QString CountPersonsSql = uR"(INSERT INTO TMP_T1Count (T1_ID, CNT)
-SELECT t1.T1_ID AS T1_ID,
-IIF(((COUNT(t3.T3_ID) = 0) OR (COUNT(t3.T3_ID) IS NULL)), 1, COUNT(t3.T3_ID))  AS CNT
-FROM SvedPotreb_T1 t1 LEFT OUTER JOIN SvedPotrebRelations_T3 t3 ON (t1.T1_ID = t3.T1_ID)
-GROUP BY t1.T1_ID)"_s;
-
-const QString SetPersonsSql = uR"(UPDATE SvedPotreb_T1 SET PplCntReg = t1c.CNT
-FROM TMP_T1Count t1c
-WHERE SvedPotreb_T1.T1_ID = t1c.T1_ID)"_s;
+// One count per payer through the persons' key (T1_ID first); a payer without persons
+// counts as one.
+const QString SetPersonsSql = uR"(UPDATE SvedPotreb_T1 SET PplCntReg = max(1,
+(SELECT COUNT(*) FROM SvedPotrebRelations_T3 t3 WHERE t3.T1_ID = SvedPotreb_T1.T1_ID)))"_s;
 
 const QString StreetSql = uR"(SELECT StreetID_BTI
 FROM Sprav_Streets
@@ -215,7 +222,7 @@ private:
     /// Lines of file II and III go straight to the working table of their payers.
     std::unique_ptr<SqliteStatement> m_payersOfKey;
     std::unique_ptr<SqliteStatement> m_detailInsert;
-    std::vector<int> m_detailSources; ///< scratch column of each detail column
+    std::vector<int> m_detailSources;  ///< scratch column of each detail column
     std::array<int, 4> m_keySources{}; ///< scratch columns of ENumlsID, Numls, Mes, DezVladID
     /// The payers of the last key looked up: the lines of one payer follow each other.
     std::array<QVariant, 4> m_lastKey;
@@ -508,6 +515,10 @@ void Importer::Run::checkScratchTables()
         if (query.exec() && query.next() && query.value(0).toLongLong() > 1)
             addError(1, 0, u"Файл содержит сведения по нескольким организациям"_s);
     }
+    Query unknown(m_db, AnyUnknownServiceSql);
+    if (unknown.exec() && !unknown.next())
+        return;
+    unknown.finish();
     {
         Query query(m_db, CheckServicesSql);
         if (query.exec()) {
@@ -525,8 +536,7 @@ void Importer::Run::recount()
 {
     // Each payer's number of persons comes from file III, never from file I. A failure
     // here shows in the commit that follows.
-    if (runStatement(m_db, ClearCountsSql) && runStatement(m_db, CountPersonsSql))
-        runStatement(m_db, SetPersonsSql);
+    runStatement(m_db, SetPersonsSql);
 }
 
 void Importer::Run::countLoaded()
