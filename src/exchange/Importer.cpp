@@ -607,6 +607,11 @@ bool Importer::clearScratchTables(Database& db)
            runStatement(db, u"DELETE\nFROM TMP_T2"_s) && runStatement(db, u"DELETE\nFROM TMP_T3"_s);
 }
 
+QString Importer::databaseFailedMessage(const QString& reason)
+{
+    return Exchange::databaseFailedMessage(reason);
+}
+
 QString Importer::scratchClearMessage()
 {
     return u"Ошибка при копировании файлов."_s;

@@ -96,6 +96,8 @@ public:
     /// Database::errorString()).
     static bool clearScratchTables(Database& db);
 
+    /// The database itself failed (`reason`, the system's words); nothing was loaded.
+    static QString databaseFailedMessage(const QString& reason);
     /// "Ошибка при копировании файлов.": emptying the scratch tables failed.
     static QString scratchClearMessage();
     /// Why `path` cannot be read as an exchange file: it does not exist, it is a folder, or

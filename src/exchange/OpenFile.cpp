@@ -1,5 +1,6 @@
 #include "OpenFile.h"
 
+#include "Database.h"
 #include "Dialogs.h"
 #include "ErrorList.h"
 #include "GridRoutines.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,10 +22,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <array>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,64 +60,116 @@ void showError(const QString& text)
 
 } // namespace
 
-/// Puts what the import tells into the window's labels, list and progress bar.
+/// Runs on the import's own thread and hands what the import tells to the window's
+/// thread in order: error rows in batches, counts at most every few hundredths of a second
+/// and whenever a stage ends, so that a long file neither floods the window with messages
+/// nor leaves it unpainted.
 class TOpenFile_Form::Progress final : public Exchange::ImportListener
 {
 public:
     explicit Progress(TOpenFile_Form& form)
-        : m_form(form)
-    {}
+        : m_form(&form)
+    {
+        m_sinceShown.start();
+    }
 
     void linesCounted(qint64 payers, qint64 charges, qint64 persons) override
     {
-        m_form.ColSvedPotreb_Label->setText(QString::number(payers));
-        m_form.ColSvedNach_Label->setText(QString::number(charges));
-        m_form.ColSvedPotrebRelations_Label->setText(QString::number(persons));
-        m_form.OpenFile_ProgressBar->setValue(0);
+        post([payers, charges, persons](TOpenFile_Form& form) {
+            form.ColSvedPotreb_Label->setText(QString::number(payers));
+            form.ColSvedNach_Label->setText(QString::number(charges));
+            form.ColSvedPotrebRelations_Label->setText(QString::number(persons));
+            form.OpenFile_ProgressBar->setValue(0);
+        });
     }
 
     void linesRead(Exchange::FileKind kind, qint64 lines) override
     {
-        switch (kind) {
-        case Exchange::FileKind::Payers:
-            // The labels of the last line read are set here rather than per line: they
-            // are painted only when messages run anyway.
-            if (m_fileDate.isValid())
-                m_form.DateFile_Label->setText(m_fileDate.toString(u"dd.MM.yyyy"_s));
-            if (!m_organisation.isNull())
-                m_form.DezID_Label->setText(m_organisation.toString());
-            m_form.Number1_Label->setText(QString::number(lines));
-            break;
-        case Exchange::FileKind::Charges:
-            m_form.Number2_Label->setText(QString::number(lines));
-            break;
-        case Exchange::FileKind::Persons:
-            m_form.Number3_Label->setText(QString::number(lines));
-            break;
-        }
-        QCoreApplication::processEvents();
+        m_lines[size_t(int(kind) - 1)] = lines;
+        m_linesChanged = true;
+        if (m_errors.size() >= ErrorBatch || m_sinceShown.elapsed() >= ShowEveryMs)
+            flush();
     }
 
     void payerLineRead(const QDate& fileDate, const QVariant& organisation) override
     {
         m_fileDate = fileDate;
-        if (!organisation.isNull()) {
+        if (!organisation.isNull())
             m_organisation = organisation;
-            m_form.m_lastOrganisation = organisation;
-        }
     }
 
     void errorAdded(int file, qint64 line, const QString& message) override
     {
-        m_form.addError(file, line, message);
+        m_errors.append({file, line, message});
+        if (m_errors.size() >= ErrorBatch)
+            flush();
     }
 
-    void stepDone(int step) override { m_form.OpenFile_ProgressBar->setValue(step); }
+    void stepDone(int step) override
+    {
+        flush();
+        post([step](TOpenFile_Form& form) { form.OpenFile_ProgressBar->setValue(step); });
+    }
 
-    void failure(const QString& message) override { showError(message); }
+    void failure(const QString& message) override
+    {
+        flush();
+        post([message](TOpenFile_Form&) { showError(message); });
+    }
+
+    /// Hands over whatever is still pending.
+    void flush()
+    {
+        m_sinceShown.restart();
+        if (!m_errors.isEmpty()) {
+            post([errors = std::move(m_errors)](TOpenFile_Form& form) {
+                for (const ErrorRow& row : errors)
+                    form.Error_SG->addRow(row.file, row.line, row.message);
+                form.ErrorCount_Label->setText(QString::number(form.filledErrorRows()));
+            });
+            m_errors.clear();
+        }
+        if (m_linesChanged) {
+            m_linesChanged = false;
+            post([lines = m_lines, date = m_fileDate,
+                  organisation = m_organisation](TOpenFile_Form& form) {
+                if (date.isValid())
+                    form.DateFile_Label->setText(date.toString(u"dd.MM.yyyy"_s));
+                if (!organisation.isNull()) {
+                    form.DezID_Label->setText(organisation.toString());
+                    form.m_lastOrganisation = organisation;
+                }
+                form.Number1_Label->setText(QString::number(lines[0]));
+                form.Number2_Label->setText(QString::number(lines[1]));
+                form.Number3_Label->setText(QString::number(lines[2]));
+            });
+        }
+    }
 
 private:
-    TOpenFile_Form& m_form;
+    static constexpr qsizetype ErrorBatch = 200;
+    static constexpr qint64 ShowEveryMs = 40;
+
+    struct ErrorRow
+    {
+        int file;
+        qint64 line;
+        QString message;
+    };
+
+    template <typename F> void post(F&& show)
+    {
+        // The window refuses to close while the import runs, so it outlives every call.
+        QMetaObject::invokeMethod(
+            m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); },
+            Qt::QueuedConnection);
+    }
+
+    TOpenFile_Form* m_form;
+    QElapsedTimer m_sinceShown;
+    QList<ErrorRow> m_errors;
+    std::array<qint64, 3> m_lines{};
+    bool m_linesChanged = false;
     QDate m_fileDate;
     QVariant m_organisation;
 };
@@ -312,13 +369,6 @@ void TOpenFile_Form::setInputsEnabled(bool enabled)
     }
 }
 
-void TOpenFile_Form::addError(int file, qint64 line, const QString& message)
-{
-    Error_SG->addRow(file, line, message);
-    ErrorCount_Label->setText(QString::number(filledErrorRows()));
-    QCoreApplication::processEvents();
-}
-
 int TOpenFile_Form::filledErrorRows() const
 {
     return Error_SG->filledRows();
@@ -344,13 +394,33 @@ void TOpenFile_Form::OpenFile_BBtnClick()
 
     setInputsEnabled(false);
     setRunning(true);
-    QCoreApplication::processEvents();
 
+    // The import runs on a thread of its own with a connection of its own, while this
+    // window keeps painting and taking its messages: a statement of a million lines takes
+    // a while.
     Exchange::ImportResult result;
     {
         WaitCursor wait;
-        Progress progress(*this);
-        result = Exchange::Importer(m_db).run(payers, charges, persons, progress);
+        QEventLoop loop;
+        const QString databasePath = m_db.filePath();
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            Progress progress(*this);
+            Database db;
+            if (db.open(databasePath)) {
+                result = Exchange::Importer(db).run(payers, charges, persons, progress);
+            } else {
+                progress.failure(Exchange::Importer::databaseFailedMessage(db.errorString()));
+                result.outcome = Exchange::ImportResult::Outcome::DatabaseFailed;
+            }
+            progress.flush();
+            db.close();
+        }));
+        // Queued after everything the import handed over, so the window has shown it all
+        // when the loop ends.
+        connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        worker->start();
+        loop.exec();
+        worker->wait();
     }
     setRunning(false);
 

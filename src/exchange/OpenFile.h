@@ -34,7 +34,6 @@ private:
     void browse(QLineEdit* edit);
     void resetResults();
     void setInputsEnabled(bool enabled);
-    void addError(int file, qint64 line, const QString& message);
     int filledErrorRows() const;
 
     Database& m_db;

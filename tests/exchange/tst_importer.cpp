@@ -155,6 +155,7 @@ private Q_SLOTS:
     void occupancyRenumbered();
     void sharedPayerKeyCopiesDetailsToEach();
     void manyDuplicateKeys();
+    void detailLinesWithAndWithoutPayer();
     void detailsWithoutPayerAreNotCopied();
     void personsRecounted();
     void emptyFilesLoadNothing();
@@ -590,6 +591,37 @@ void TestImporter::manyDuplicateKeys()
     QVERIFY(shared.size() > 200 && shared.size() < 500);
     import(payers, {}, {});
     QCOMPARE(m_rec.errors, expected);
+}
+
+void TestImporter::detailLinesWithAndWithoutPayer()
+{
+    // Lines of files II and III that have a payer are stored in the working tables as they
+    // are read, the others are only checked: both kinds are refused and listed alike, and
+    // the unknown services of both come in line order.
+    const QString tooLarge = u"1500000000"_s; // 1 500 000,000: beyond the column's range
+    const QString tooLong = QString(36, u'Ы');
+    const QString stranger = u"нет-такого"_s;
+    const ImportResult result = import(
+        {payerLine()},
+        {chargeLine(), chargeLine({{8, tooLarge}}), chargeLine({{3, stranger}, {8, tooLarge}}),
+         chargeLine({{3, stranger}, {6, u"9999"_s}}), chargeLine({{6, u"9998"_s}}),
+         chargeLine({{3, stranger}, {6, u"9997"_s}})},
+        {personLine({{7, tooLong}}), personLine({{4, stranger}, {7, tooLong}}),
+         personLine({{6, u"2"_s}})});
+    QCOMPARE(m_rec.errors, (QStringList{
+                               error(2, 2, u"Ошибка записи строки"_s),
+                               error(2, 3, u"Ошибка записи строки"_s),
+                               error(3, 1, u"Ошибка записи строки"_s),
+                               error(3, 2, u"Ошибка записи строки"_s),
+                               error(2, 4, u"Услуги №9999 нет в справочнике"_s),
+                               error(2, 5, u"Услуги №9998 нет в справочнике"_s),
+                               error(2, 6, u"Услуги №9997 нет в справочнике"_s),
+                           }));
+    QCOMPARE(column(u"SELECT T2_ID FROM SvedNach_T2 ORDER BY T2_ID"_s),
+             (QStringList{u"1"_s, u"5"_s}));
+    QCOMPARE(column(u"SELECT T3_ID FROM SvedPotrebRelations_T3"_s), QStringList{u"3"_s});
+    QCOMPARE(column(u"SELECT PplCntReg FROM SvedPotreb_T1"_s), QStringList{u"1"_s});
+    QCOMPARE(result.loaded, (std::array<qint64, 3>{1, 2, 1}));
 }
 
 void TestImporter::detailsWithoutPayerAreNotCopied()

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void fullRun();
     void exportLeavesOutEmptyRow();
     void closingRefusedDuringRun();
+    void manyRowsReachTheWindowInOrder();
     void failedEmptyingKeepsInputsDisabled();
 
 private:
@@ -368,6 +369,43 @@ void TestOpenFile::closingRefusedDuringRun()
     // Once done, the window closes as usual.
     m_form->close();
     QVERIFY(!m_form->isVisible());
+}
+
+void TestOpenFile::manyRowsReachTheWindowInOrder()
+{
+    // The import runs on its own thread and hands rows and counts over in batches: each
+    // of 1234 error rows arrives once, in line order, and the counts are those of the end.
+    QStringList payers;
+    for (int i = 1; i <= 1234; ++i) {
+        QStringList fields = Payers.first().split(u'\t');
+        fields[3] = u"x"_s; // "Код района" that is no number
+        fields[13] = u"100-%1"_s.arg(i);
+        payers << fields.join(u'\t');
+    }
+    for (const auto& [name, lines] :
+         {std::pair{u"P1.TXT"_s, payers}, std::pair{u"P2.TXT"_s, Charges.mid(0, 1)},
+          std::pair{u"P3.TXT"_s, Persons}}) {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QString& line : lines)
+            CommonFnc::WriteOemLine(file, line);
+    }
+    setNames(path(u"P1.TXT"_s), path(u"P2.TXT"_s), path(u"P3.TXT"_s));
+    child<QPushButton>("OpenFile_BBtn")->click();
+
+    QStringList expected;
+    for (int i = 1; i <= 1234; ++i)
+        expected << u"1|%1|Ошибка формата поля \"Код района\""_s.arg(i);
+    expected << u"||"_s;
+    QCOMPARE(errorRows(), expected);
+    QCOMPARE(text("ErrorCount_Label"), u"1234"_s);
+    QCOMPARE(text("Number1_Label"), u"1234"_s);
+    QCOMPARE(text("SaveNumber1_Label"), u"1234"_s);
+    QCOMPARE(text("Number2_Label"), u"1"_s);
+    QCOMPARE(text("Number3_Label"), u"1"_s);
+    QCOMPARE(text("DezID_Label"), u"117"_s);
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice),
+             QStringList{u"Обработка файлов завершена."_s});
 }
 
 void TestOpenFile::failedEmptyingKeepsInputsDisabled()
