@@ -425,6 +425,11 @@ ExchangeFileNames standardFileNames(const QString& folder, const QVariant& organ
     return {folder + u"P1"_s + rest, folder + u"P2"_s + rest, folder + u"P3"_s + rest};
 }
 
+QString databaseReadFailedMessage(const QString& reason)
+{
+    return readFailedMessage(reason);
+}
+
 QString withoutP1Prefix(const QString& bareName)
 {
     return bareName.toUpper().startsWith(u"P1_"_s) ? bareName.mid(3) : bareName;

@@ -62,6 +62,8 @@ QString overwriteQuestion(const QString& path);
 QString creationFailedMessage(FileKind kind);
 /// Closing note of a written export.
 QString filesWrittenMessage();
+/// The working database could not be read; `reason` is the driver's.
+QString databaseReadFailedMessage(const QString& reason);
 /// Note after an export whose checks found something: no summary statement.
 QString summaryLockedMessage();
 /// The files an interrupted replacement set aside could not all be put back: `path` is

@@ -1,5 +1,6 @@
 #include "OpenFile.h"
 
+#include "BackgroundRun.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "ErrorList.h"
@@ -13,7 +14,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,12 +22,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
-#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <array>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -160,9 +158,7 @@ private:
     template <typename F> void post(F&& show)
     {
         // The window refuses to close while the import runs, so it outlives every call.
-        QMetaObject::invokeMethod(
-            m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); },
-            Qt::QueuedConnection);
+        BackgroundRun::post(m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); });
     }
 
     TOpenFile_Form* m_form;
@@ -401,26 +397,19 @@ void TOpenFile_Form::OpenFile_BBtnClick()
     Exchange::ImportResult result;
     {
         WaitCursor wait;
-        QEventLoop loop;
-        const QString databasePath = m_db.filePath();
-        std::unique_ptr<QThread> worker(QThread::create([&] {
-            Progress progress(*this);
-            Database db;
-            if (db.open(databasePath)) {
+        Progress progress(*this);
+        QString error;
+        const bool ran = BackgroundRun::run(
+            m_db,
+            [&](Database& db) {
                 result = Exchange::Importer(db).run(payers, charges, persons, progress);
-            } else {
-                progress.failure(Exchange::Importer::databaseFailedMessage(db.errorString()));
-                result.outcome = Exchange::ImportResult::Outcome::DatabaseFailed;
-            }
-            progress.flush();
-            db.close();
-        }));
-        // Queued after everything the import handed over, so the window has shown it all
-        // when the loop ends.
-        connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-        worker->start();
-        loop.exec();
-        worker->wait();
+                progress.flush();
+            },
+            &error);
+        if (!ran) {
+            showError(Exchange::Importer::databaseFailedMessage(error));
+            result.outcome = Exchange::ImportResult::Outcome::DatabaseFailed;
+        }
     }
     setRunning(false);
 

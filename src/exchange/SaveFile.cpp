@@ -1,5 +1,7 @@
 #include "SaveFile.h"
 
+#include "BackgroundRun.h"
+#include "Database.h"
 #include "Dialogs.h"
 #include "ErrorList.h"
 #include "Exporter.h"
@@ -48,45 +50,86 @@ constexpr qint64 RepaintEveryMs = 40;
 
 } // namespace
 
-/// Puts what the export tells into the window's list and progress bar.
+/// Runs on the thread of the checks or the export and hands what they tell to the window's
+/// thread in order: findings in batches, the bar at most every few hundredths of a second.
 class TSaveFile_Form::Progress final : public Exchange::ExportListener
 {
 public:
     explicit Progress(TSaveFile_Form& form)
-        : m_form(form)
+        : m_form(&form)
     {
         m_sinceRepaint.start();
     }
 
     void checkFinding(int file, qint64 number, const QString& message) override
     {
-        m_form.addExportError(file, number, message);
+        m_findings.append({file, number, message});
+        if (m_findings.size() >= FindingBatch || m_sinceRepaint.elapsed() >= RepaintEveryMs)
+            flush();
     }
+
+    void checkDone(int, qint64) override { flush(); }
 
     void writingStarted(qint64 total) override
     {
-        m_form.SaveFile_ProgressBar->setRange(
-            0, int(qMin<qint64>(total, std::numeric_limits<int>::max())));
-        m_form.SaveFile_ProgressBar->setValue(0);
-        QCoreApplication::processEvents();
-        m_sinceRepaint.restart();
+        flush();
+        post([total](TSaveFile_Form& form) {
+            form.SaveFile_ProgressBar->setRange(
+                0, int(qMin<qint64>(total, std::numeric_limits<int>::max())));
+            form.SaveFile_ProgressBar->setValue(0);
+        });
     }
 
     void recordWritten(qint64 written) override
     {
-        // Charges and persons without a payer are not written, so the count may stay
-        // below the bar's end; it never passes it.
-        if (written <= m_form.SaveFile_ProgressBar->maximum())
-            m_form.SaveFile_ProgressBar->setValue(int(written));
-        if (m_sinceRepaint.elapsed() >= RepaintEveryMs) {
-            QCoreApplication::processEvents();
-            m_sinceRepaint.restart();
+        m_written = written;
+        if (m_sinceRepaint.elapsed() >= RepaintEveryMs)
+            flush();
+    }
+
+    /// Hands over whatever is still pending.
+    void flush()
+    {
+        m_sinceRepaint.restart();
+        if (!m_findings.isEmpty()) {
+            post([findings = std::move(m_findings)](TSaveFile_Form& form) {
+                for (const Finding& finding : findings)
+                    form.Error_SG->addRow(finding.file, finding.number, finding.message);
+                form.ErrorCount_Label->setText(QString::number(form.filledErrorRows()));
+            });
+            m_findings.clear();
+        }
+        if (m_written >= 0) {
+            post([written = m_written](TSaveFile_Form& form) {
+                // Charges and persons without a payer are not written, so the count may
+                // stay below the bar's end; it never passes it.
+                if (written <= form.SaveFile_ProgressBar->maximum())
+                    form.SaveFile_ProgressBar->setValue(int(written));
+            });
+            m_written = -1;
         }
     }
 
 private:
-    TSaveFile_Form& m_form;
+    static constexpr qsizetype FindingBatch = 200;
+
+    struct Finding
+    {
+        int file;
+        qint64 number;
+        QString message;
+    };
+
+    template <typename F> void post(F&& show)
+    {
+        // The window refuses to close while the work runs, so it outlives every call.
+        BackgroundRun::post(m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); });
+    }
+
+    TSaveFile_Form* m_form;
     QElapsedTimer m_sinceRepaint;
+    QList<Finding> m_findings;
+    qint64 m_written = -1;
 };
 
 TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& organisation,
@@ -102,7 +145,8 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeLabel(this, "Label4", u"Сохранить редактируемую информацию в файлы:"_s, true));
+    layout->addWidget(
+        makeLabel(this, "Label4", u"Сохранить редактируемую информацию в файлы:"_s, true));
 
     auto* files = new QGridLayout;
     const auto addFileRow = [&](int row, const char* captionName, const QString& caption,
@@ -116,9 +160,9 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
         files->addWidget(makeLabel(this, markName, mark), row * 2 + 1, 2);
         return edit;
     };
-    SvedPotreb_FE = addFileRow(0, "Label1",
-                               u"Файл со сведениями о плательщике за жилищно-коммунальные услуги:"_s,
-                               "SvedPotreb_FE", "Label5", u"файл I"_s);
+    SvedPotreb_FE = addFileRow(
+        0, "Label1", u"Файл со сведениями о плательщике за жилищно-коммунальные услуги:"_s,
+        "SvedPotreb_FE", "Label5", u"файл I"_s);
     SvedPotreb_Btn = new QToolButton(this);
     SvedPotreb_Btn->setObjectName(u"SvedPotreb_Btn"_s);
     SvedPotreb_Btn->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -128,9 +172,9 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
         1, "Label2",
         u"Файл со сведениями о начисленных плате за жилые помещения, коммунальные и прочие услуги:"_s,
         "SvedNach_FE", "Label6", u"файл II"_s);
-    SvedPotrebRelations_FE = addFileRow(
-        2, "Label3", u"Файл со сведениями о лицах, которые учитываются при расчете:"_s,
-        "SvedPotrebRelations_FE", "Label7", u"файл III"_s);
+    SvedPotrebRelations_FE =
+        addFileRow(2, "Label3", u"Файл со сведениями о лицах, которые учитываются при расчете:"_s,
+                   "SvedPotrebRelations_FE", "Label7", u"файл III"_s);
     SvedNach_FE->setEnabled(false);
     SvedPotrebRelations_FE->setEnabled(false);
     files->setColumnStretch(0, 1);
@@ -151,7 +195,8 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     layout->addLayout(buttonRow);
 
     auto* counts = new QGridLayout;
-    counts->addWidget(makeLabel(this, "Label8", u"Количество записей в файлах:"_s, true), 0, 0, 1, 2);
+    counts->addWidget(makeLabel(this, "Label8", u"Количество записей в файлах:"_s, true), 0, 0, 1,
+                      2);
     const auto addCountRow = [&](int row, const char* captionName, const QString& caption,
                                  const char* countName) {
         counts->addWidget(makeLabel(this, captionName, caption), row, 0);
@@ -159,10 +204,12 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
         counts->addWidget(count, row, 1);
         return count;
     };
-    ColSvedPotreb_Label = addCountRow(1, "Label9", u"со сведениями о потребителях: "_s, "ColSvedPotreb_Label");
-    ColSvedNach_Label = addCountRow(2, "Label15", u"со сведениями о начислениях: "_s, "ColSvedNach_Label");
-    ColSvedPotrebRelations_Label = addCountRow(3, "Label10", u"со сведениями о совместно проживающих: "_s,
-                                               "ColSvedPotrebRelations_Label");
+    ColSvedPotreb_Label =
+        addCountRow(1, "Label9", u"со сведениями о потребителях: "_s, "ColSvedPotreb_Label");
+    ColSvedNach_Label =
+        addCountRow(2, "Label15", u"со сведениями о начислениях: "_s, "ColSvedNach_Label");
+    ColSvedPotrebRelations_Label = addCountRow(
+        3, "Label10", u"со сведениями о совместно проживающих: "_s, "ColSvedPotrebRelations_Label");
     counts->setColumnStretch(2, 1);
     layout->addLayout(counts);
 
@@ -184,9 +231,11 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     static_cast<QFrame*>(Warning_Panel)->setFrameShape(QFrame::StyledPanel);
     auto* warningLayout = new QHBoxLayout(Warning_Panel);
     auto* warningPicture = new QLabel(Warning_Panel);
-    warningPicture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    warningPicture->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     warningLayout->addWidget(warningPicture);
-    warningLayout->addWidget(makeLabel(Warning_Panel, "Warning_Label", u"Данные проверяются ..."_s, true));
+    warningLayout->addWidget(
+        makeLabel(Warning_Panel, "Warning_Label", u"Данные проверяются ..."_s, true));
     warningLayout->addStretch();
     Warning_Panel->hide();
     layout->addWidget(Warning_Panel);
@@ -210,7 +259,8 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
     connect(SaveFile_BBtn, &QPushButton::clicked, this, &TSaveFile_Form::SaveFile_BBtnClick);
     connect(ExportErrorToExel_BBbn, &QToolButton::clicked, this,
             &TSaveFile_Form::ExportErrorToExel_BBbnClick);
-    connect(PrintSvodnVed_BBtn, &QPushButton::clicked, this, &TSaveFile_Form::PrintSvodnVed_BBtnClick);
+    connect(PrintSvodnVed_BBtn, &QPushButton::clicked, this,
+            &TSaveFile_Form::PrintSvodnVed_BBtnClick);
 }
 
 TSaveFile_Form::~TSaveFile_Form() = default;
@@ -249,8 +299,8 @@ void TSaveFile_Form::SvedPotreb_FEChange()
 
 void TSaveFile_Form::SvedPotreb_BtnClick()
 {
-    QString name = Dialogs::current().saveFileName(
-        u"Список файлов"_s, SvedPotreb_FE->text(), u"Текстовые файлы (*.txt);;Все файлы (*.*)"_s);
+    QString name = Dialogs::current().saveFileName(u"Список файлов"_s, SvedPotreb_FE->text(),
+                                                   u"Текстовые файлы (*.txt);;Все файлы (*.*)"_s);
     if (name.isEmpty())
         return;
     // The dialog's default extension: a name typed without one gets ".txt".
@@ -275,13 +325,6 @@ void TSaveFile_Form::setInputsEnabled(bool enabled)
     SvedPotreb_Btn->setEnabled(enabled);
     SaveFile_BBtn->setEnabled(enabled);
     PrintSvodnVed_BBtn->setEnabled(enabled && m_summaryAllowed);
-}
-
-void TSaveFile_Form::addExportError(int file, qint64 number, const QString& message)
-{
-    Error_SG->addRow(file, number, message);
-    ErrorCount_Label->setText(QString::number(filledErrorRows()));
-    QCoreApplication::processEvents();
 }
 
 int TSaveFile_Form::filledErrorRows() const
@@ -309,7 +352,18 @@ bool TSaveFile_Form::checkBeforeExport()
     {
         WaitCursor wait;
         Progress progress(*this);
-        result = Exchange::Exporter(m_db).checkBeforeExport(progress);
+        QString error;
+        const bool ran = BackgroundRun::run(
+            m_db,
+            [&](Database& db) {
+                result = Exchange::Exporter(db).checkBeforeExport(progress);
+                progress.flush();
+            },
+            &error);
+        if (!ran) {
+            result.passed = false;
+            result.error = Exchange::databaseReadFailedMessage(error);
+        }
     }
     Warning_Panel->hide();
     if (!result.error.isEmpty())
@@ -335,14 +389,16 @@ void TSaveFile_Form::writeExchangeFiles()
     const bool passed = checkBeforeExport();
     m_summaryAllowed = passed;
 
-    const Exchange::ExchangeFileNames names{Exchange::withDefaultExtension(SvedPotreb_FE->text()),
-                                            Exchange::withDefaultExtension(SvedNach_FE->text()),
-                                            Exchange::withDefaultExtension(SvedPotrebRelations_FE->text())};
+    const Exchange::ExchangeFileNames names{
+        Exchange::withDefaultExtension(SvedPotreb_FE->text()),
+        Exchange::withDefaultExtension(SvedNach_FE->text()),
+        Exchange::withDefaultExtension(SvedPotrebRelations_FE->text())};
     // The statement names the files as they are written, ".TXT" and all, also when the
     // operator keeps the files already there.
     m_summaryNames = names;
     for (const QString& name : {names.payers, names.charges, names.persons}) {
-        if (QFileInfo::exists(name) && !Dialogs::current().question(Exchange::overwriteQuestion(name)))
+        if (QFileInfo::exists(name) &&
+            !Dialogs::current().question(Exchange::overwriteQuestion(name)))
             return;
     }
 
@@ -354,7 +410,18 @@ void TSaveFile_Form::writeExchangeFiles()
     {
         WaitCursor wait;
         Progress progress(*this);
-        result = exporter.write(names, stamp, progress);
+        QString error;
+        const bool ran = BackgroundRun::run(
+            m_db,
+            [&](Database& db) {
+                result = Exchange::Exporter(db).write(names, stamp, progress);
+                progress.flush();
+            },
+            &error);
+        if (!ran) {
+            result.outcome = Exchange::WriteResult::Outcome::Failed;
+            result.message = Exchange::databaseReadFailedMessage(error);
+        }
     }
     if (result.created()) {
         m_state.fileNameT1 = SvedPotreb_FE->text();

@@ -41,7 +41,6 @@ private:
     bool checkBeforeExport();
     void resetResults();
     void setInputsEnabled(bool enabled);
-    void addExportError(int file, qint64 number, const QString& message);
     int filledErrorRows() const;
 
     Database& m_db;

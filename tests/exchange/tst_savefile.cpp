@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -369,9 +370,13 @@ void TestSaveFile::cleanStatement()
     });
     save();
 
-    // One step per record, then back to 0.
-    QCOMPARE(steps, (QList<int>{1, 2, 3, 0}));
-    QCOMPARE(inputsWhileWriting, (QList<bool>{false, false, false, false}));
+    // The bar climbs to the last record (the writing thread hands the count over at most
+    // every few hundredths of a second, and once at the end), then goes back to 0.
+    QVERIFY2(steps.size() >= 2, qPrintable(QString::number(steps.size())));
+    QCOMPARE(steps.last(), 0);
+    QCOMPARE(steps.at(steps.size() - 2), 3);
+    QVERIFY(std::is_sorted(steps.begin(), steps.end() - 1));
+    QCOMPARE(inputsWhileWriting, QList<bool>(steps.size(), false));
     QCOMPARE(errorRows(), QStringList{u"||"_s});
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice), QStringList{WrittenMessage});
     QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
