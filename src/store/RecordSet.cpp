@@ -1,14 +1,13 @@
 #include "RecordSet.h"
 
 #include "Database.h"
-#include "Query.h"
 #include "Schema.h"
+#include "SqliteStatement.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QHash>
 #include <QLocale>
-#include <QSqlRecord>
 
 #include <algorithm>
 #include <vector>
@@ -87,30 +86,60 @@ void RecordSet::close()
 
 bool RecordSet::read()
 {
+    const qsizetype previousCells = m_cells.size();
     m_cells.clear();
     m_rowCount = 0;
     m_order.clear();
     m_error.clear();
-    Query query(*m_db, m_sql);
-    for (const QueryParam& p : std::as_const(m_params))
-        query.bind(p.name, p.value);
-    if (!query.exec()) {
+    // A list of a whole statement is read straight through SQLite: the rows of a large
+    // statement cost more in the driver's copies than in the query itself.
+    SqliteStatement query(*m_db, m_sql);
+    if (!query.isValid()) {
         m_error = query.errorText();
         m_current = -1;
         return false;
     }
-    const QSqlRecord record = query.raw().record();
+    for (const QueryParam& p : std::as_const(m_params))
+        query.bindValue(p.name, p.value);
     QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields << record.fieldName(i);
+    for (int i = 0; i < query.columnCount(); ++i)
+        fields << query.columnName(i);
     const bool fieldsChanged = fields != m_fields;
     m_fields = fields;
     const int fieldCount = int(m_fields.size());
-    QSqlQuery& raw = query.raw();
-    while (raw.next()) {
-        for (int i = 0; i < fieldCount; ++i)
-            m_cells.append(raw.value(i));
+    // A re-read usually finds about as many rows as before.
+    m_cells.reserve(previousCells);
+    // Texts repeat down a column (streets, kinds, months): a text equal to the one above it
+    // shares that one's string instead of making its own.
+    struct LastText
+    {
+        QByteArray utf8;
+        QVariant value;
+    };
+    std::vector<LastText> above(static_cast<size_t>(fieldCount));
+    while (query.next()) {
+        for (int i = 0; i < fieldCount; ++i) {
+            if (!query.isText(i)) {
+                m_cells.append(query.value(i));
+                continue;
+            }
+            const QByteArrayView utf8 = query.utf8(i);
+            LastText& last = above[size_t(i)];
+            if (!last.value.isValid() || last.utf8 != utf8) {
+                last.utf8 = utf8.toByteArray();
+                // Never a null string: an empty text is not NULL.
+                last.value = utf8.isEmpty() ? u""_s : QString::fromUtf8(utf8);
+            }
+            m_cells.append(last.value);
+        }
         ++m_rowCount;
+    }
+    if (!query.errorText().isEmpty()) {
+        m_error = query.errorText();
+        m_cells.clear();
+        m_rowCount = 0;
+        m_current = -1;
+        return false;
     }
     if (fieldsChanged) {
         // The sort text names fields; re-resolve it against the new field list.
@@ -203,7 +232,13 @@ void RecordSet::applySort()
 
     // Each sort field is turned once into typed keys, so that comparing two rows does
     // not convert values: lists of a hundred thousand payers sort in a blink.
-    enum Kind : quint8 { Null, Integer, Real, Text };
+    enum Kind : quint8
+    {
+        Null,
+        Integer,
+        Real,
+        Text
+    };
     struct Key
     {
         Kind kind = Null;

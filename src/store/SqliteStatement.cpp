@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QVariant>
 
@@ -129,8 +130,23 @@ void SqliteStatement::bindValue(int index, const QVariant& value)
     case QMetaType::UShort:
         bindInt64(index, value.toLongLong());
         return;
+    case QMetaType::ULongLong:
+        bindInt64(index, value.toLongLong());
+        return;
     case QMetaType::Double:
         sqlite3_bind_double(m_statement, index, value.toDouble());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(m_statement, index, bytes.constData(), int(bytes.size()),
+                          SQLITE_TRANSIENT);
+        return;
+    }
+    case QMetaType::QDateTime:
+        bindText(index, value.toDateTime().toString(Qt::ISODateWithMs));
+        return;
+    case QMetaType::QTime:
+        bindText(index, value.toTime().toString(u"hh:mm:ss.zzz"));
         return;
     case QMetaType::QString: {
         const QString& text = *static_cast<const QString*>(value.constData());
@@ -205,6 +221,60 @@ void SqliteStatement::reset()
 {
     if (m_statement)
         sqlite3_reset(m_statement);
+}
+
+bool SqliteStatement::bindValue(const QString& name, const QVariant& value)
+{
+    if (!m_statement)
+        return false;
+    const int index = sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
+    if (index == 0)
+        return false;
+    bindValue(index, value);
+    return true;
+}
+
+QByteArrayView SqliteStatement::utf8(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(text, text ? sqlite3_column_bytes(m_statement, column) : 0);
+}
+
+bool SqliteStatement::isText(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_TEXT;
+}
+
+int SqliteStatement::columnCount() const
+{
+    return m_statement ? sqlite3_column_count(m_statement) : 0;
+}
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB: {
+        const void* data = sqlite3_column_blob(m_statement, column);
+        return QByteArray(static_cast<const char*>(data),
+                          sqlite3_column_bytes(m_statement, column));
+    }
+    default: {
+        const void* text = sqlite3_column_text16(m_statement, column);
+        const int bytes = sqlite3_column_bytes16(m_statement, column);
+        return QString(static_cast<const QChar*>(text), bytes / int(sizeof(QChar)));
+    }
+    }
 }
 
 bool SqliteStatement::isNull(int column) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -47,8 +48,20 @@ public:
     /// range or a size), not the database itself failing.
     bool valuesRefused() const;
 
+    /// Binds a named parameter (":Name"); false when the statement has none of that name.
+    bool bindValue(const QString& name, const QVariant& value);
+
     bool isNull(int column) const;
     std::int64_t int64(int column) const;
+    /// The text of a column of the current row as SQLite holds it (UTF-8), valid until the
+    /// next step; empty for NULL.
+    QByteArrayView utf8(int column) const;
+    bool isText(int column) const;
+    int columnCount() const;
+    QString columnName(int column) const;
+    /// A column of the current row as Qt's driver gives it: an integer as qlonglong, a real
+    /// as double, a text as QString, a blob as QByteArray, NULL as a null QString.
+    QVariant value(int column) const;
 
 private:
     void fail();

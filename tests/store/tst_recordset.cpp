@@ -26,6 +26,7 @@ private Q_SLOTS:
     void refreshKeepsSortAndRecord();
     void refreshAfterDeleteClamps();
     void failedQueryReportsError();
+    void valuesKeepTheDriversTypes();
     void model();
 
 private:
@@ -153,6 +154,44 @@ void TestRecordSet::refreshAfterDeleteClamps()
     QCOMPARE(rs.rowCount(), 0);
     QCOMPARE(rs.currentRow(), -1);
     QVERIFY(rs.keyAt(rs.currentRow()).isEmpty());
+}
+
+void TestRecordSet::valuesKeepTheDriversTypes()
+{
+    // The lists read rows straight from SQLite; their cells must be what Qt's driver gave,
+    // since formats, sorting and editors go by the type. Texts repeat from row to row, as
+    // a street does, and each row still holds its own value.
+    RecordSet rs;
+    QVERIFY2(rs.open(m_t->db(), uR"(SELECT * FROM (VALUES
+        (1, 'ул. Ленина', 2.5, X'00FF', :Name),
+        (NULL, 'ул. Ленина', NULL, NULL, ''),
+        (3, '', 7, 'ул. Ленина', 'Щ'),
+        (4, 'ул. Мира', 1e3, NULL, 'Щ')))"_s,
+                     {{u":Name"_s, u"Ёлкина"_s}}),
+             qPrintable(rs.errorString()));
+    QCOMPARE(rs.rowCount(), 4);
+    const auto cell = [&](int row, int field) { return rs.value(row, field); };
+    QCOMPARE(cell(0, 0).typeId(), QMetaType::LongLong);
+    QCOMPARE(cell(0, 0).toLongLong(), 1);
+    QCOMPARE(cell(0, 1), QVariant(u"ул. Ленина"_s));
+    QCOMPARE(cell(0, 2).typeId(), QMetaType::Double);
+    QCOMPARE(cell(0, 3), QVariant(QByteArray("\x00\xFF", 2)));
+    QCOMPARE(cell(0, 4), QVariant(u"Ёлкина"_s));
+    // NULL is a null string, whatever the column; an empty text is not NULL.
+    for (const int field : {0, 2, 3}) {
+        QVERIFY(cell(1, field).isNull());
+        QCOMPARE(cell(1, field).typeId(), QMetaType::QString);
+    }
+    QCOMPARE(cell(1, 1), QVariant(u"ул. Ленина"_s));
+    QVERIFY(!cell(1, 4).isNull());
+    QCOMPARE(cell(1, 4), QVariant(u""_s));
+    QVERIFY(!cell(2, 1).isNull());
+    QCOMPARE(cell(2, 1).toString(), u""_s);
+    QCOMPARE(cell(2, 2).typeId(), QMetaType::LongLong);
+    QCOMPARE(cell(2, 3), QVariant(u"ул. Ленина"_s));
+    QCOMPARE(cell(3, 1), QVariant(u"ул. Мира"_s));
+    QCOMPARE(cell(3, 2), QVariant(1000.0));
+    QCOMPARE(cell(3, 4), QVariant(u"Щ"_s));
 }
 
 void TestRecordSet::failedQueryReportsError()
