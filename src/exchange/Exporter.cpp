@@ -78,10 +78,10 @@ OR SummaFull IS NULL OR SummaWOBenefit IS NULL
 OR SummaFullReg IS NULL OR SummaWOBenefitReg IS NULL
 ORDER BY NumT1)"_s,
          u"Не заполнено одно из обязательных полей в сведениях о потребителе услуг."_s},
-        // Here and in the service check the charges are read in their stored order and the
-        // few found are sorted afterwards: the unary plus keeps the planner off the NumT2
-        // index, which would look every charge up by its key. The further sort keys give
-        // ties the order that index has.
+        // Here, in the service check and in the persons' checks the records are read in
+        // their stored order and the few found are sorted afterwards: the unary plus keeps
+        // the planner off the NumT2 (NumT3) index, which would look every record up by its
+        // key. The further sort keys give ties the order that index has.
         {2, uR"(SELECT NumT2
 FROM SvedNach_T2
 WHERE ServiceID IS NULL OR ServiceID = 0
@@ -96,7 +96,7 @@ FROM SvedPotrebRelations_T3
 WHERE coalesce(trim(Name1), '') = '' OR coalesce(trim(Name2), '') = ''
 OR coalesce(trim(Relation), '') = ''
 OR SquareShare IS NULL
-ORDER BY NumT3)"_s,
+ORDER BY +NumT3, T1_ID, T3_ID)"_s,
          u"Не заполнено одно из обязательных полей в сведениях о проживающих."_s},
         {1, uR"(SELECT t1.NumT1
 FROM SvedPotreb_T1 t1
@@ -132,7 +132,7 @@ ORDER BY t1.NumT1)"_s,
         {3, uR"(SELECT t3.NumT3
 FROM SvedPotrebRelations_T3 t3
 WHERE t3.DateRegStart > :MonthAhead
-ORDER BY t3.NumT3)"_s,
+ORDER BY +t3.NumT3, t3.T1_ID, t3.T3_ID)"_s,
          u"Дата регистрации превышает текущую дату более чем на месяц."_s},
     };
     return list;
