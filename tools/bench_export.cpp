@@ -10,8 +10,8 @@
 // the export write the same long layout with the same date, so the exported files must
 // equal the generated ones byte for byte; the run says whether they do. Then times
 // `sqlite3 DB` writing the rows of the export's three queries with `.mode tabs` into
-// files. The checks, the export and the shell each run R rounds; the run prints their least
-// and median times and the ratios. Ends with the peak memory of this process (VmHWM).
+// files. The checks run R rounds, the export and the shell R rounds by turns; the run prints
+// their least and median times and the ratios. Ends with the peak memory of this process (VmHWM).
 
 #include "Database.h"
 #include "Exporter.h"
@@ -228,6 +228,27 @@ int main(int argc, char** argv)
         checksMs << timer.elapsed();
     }
 
+    // --- sqlite3 writing the same rows as TSV, timed by turns with the export -------------
+    QString script = u".mode tabs\n.headers off\n"_s;
+    const std::array<Exchange::FileKind, 3> kinds = {Exchange::FileKind::Payers, Exchange::FileKind::Charges,
+                                                     Exchange::FileKind::Persons};
+    qint64 tsvBytes = 0;
+    std::array<QString, 3> tsv;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        tsv[i] = dir.filePath(u"F%1.tsv"_s.arg(i + 1));
+        script += u".output '"_s + tsv[i] + u"'\n"_s + Exchange::exportQuery(kinds[i]) + u";\n"_s;
+    }
+    script += u".output stdout\n"_s;
+    QList<qint64> shellMs;
+    const auto shellRound = [&]() {
+        QElapsedTimer shellTimer;
+        shellTimer.start();
+        if (!runSqlite(dbFile, script, &error))
+            return false;
+        shellMs << shellTimer.elapsed();
+        return true;
+    };
+
     out << "export:\n";
     const QString outFolder = dir.filePath(u"out"_s);
     QDir().mkpath(outFolder);
@@ -245,6 +266,11 @@ int main(int argc, char** argv)
         out << "export failed: " << written.message << '\n';
         return 1;
     }
+    // The machine's load drifts: each round of the export is followed by one of the shell.
+    if (!shellRound()) {
+        out << error << '\n';
+        return 1;
+    }
     for (int round = 2; round <= rounds; ++round) {
         QuietExport quiet;
         timer.restart();
@@ -253,6 +279,10 @@ int main(int argc, char** argv)
             return 1;
         }
         exportMs << timer.elapsed();
+        if (!shellRound()) {
+            out << error << '\n';
+            return 1;
+        }
     }
     const qint64 lines = written.records[0] + written.records[1] + written.records[2];
     qint64 bytes = 0;
@@ -270,26 +300,6 @@ int main(int argc, char** argv)
     out.flush();
     db.close();
 
-    // --- sqlite3 writing the same rows as TSV ---------------------------------------------
-    QString script = u".mode tabs\n.headers off\n"_s;
-    const std::array<Exchange::FileKind, 3> kinds = {Exchange::FileKind::Payers, Exchange::FileKind::Charges,
-                                                     Exchange::FileKind::Persons};
-    qint64 tsvBytes = 0;
-    std::array<QString, 3> tsv;
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        tsv[i] = dir.filePath(u"F%1.tsv"_s.arg(i + 1));
-        script += u".output '"_s + tsv[i] + u"'\n"_s + Exchange::exportQuery(kinds[i]) + u";\n"_s;
-    }
-    script += u".output stdout\n"_s;
-    QList<qint64> shellMs;
-    for (int round = 1; round <= rounds; ++round) {
-        timer.restart();
-        if (!runSqlite(dbFile, script, &error)) {
-            out << error << '\n';
-            return 1;
-        }
-        shellMs << timer.elapsed();
-    }
     for (const QString& file : tsv)
         tsvBytes += QFileInfo(file).size();
     const auto least = [](const QList<qint64>& values) { return *std::min_element(values.begin(), values.end()); };

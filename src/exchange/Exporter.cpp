@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Query.h"
 #include "Schema.h"
+#include "SqliteStatement.h"
 #include "SysFolders.h"
 
 #include <QDir>
@@ -616,18 +617,22 @@ WriteResult Exporter::write(QIODevice& payers, QIODevice& charges, QIODevice& pe
     for (size_t i = 0; i < Kinds.size(); ++i) {
         const FileKind kind = Kinds[i];
         result.file = kind;
-        Query query(m_db, exportQuery(kind));
-        if (!query.exec()) {
+        // Every record of the statement passes here: read straight through SQLite, with
+        // the values Qt's driver would give.
+        SqliteStatement query(m_db, exportQuery(kind));
+        if (!query.isValid()) {
             result.outcome = WriteResult::Outcome::Failed;
             result.message = readFailedMessage(query.errorText());
             return result;
         }
+        QStringList queryColumns;
+        for (int c = 0; c < query.columnCount(); ++c)
+            queryColumns << query.columnName(c);
         // One row of values for every record, in the order of the line's fields: the
         // stamped values are put in once, and each query column knows the field it fills.
         const QList<FieldSpec>& specs = fields(kind, Layout::Long);
         QList<QVariant> row(specs.size());
         std::vector<std::pair<int, qsizetype>> places;
-        const QSqlRecord record = query.raw().record();
         for (qsizetype f = 0; f < specs.size(); ++f) {
             const QString column =
                 specs[f].kind == FieldKind::Skip ? u"PplCntReg"_s : specs[f].column;
@@ -637,8 +642,8 @@ WriteResult Exporter::write(QIODevice& payers, QIODevice& charges, QIODevice& pe
                 row[f] = period;
             else if (kind == FileKind::Payers && column == organisation)
                 row[f] = stamp.organisation;
-            else if (const int c = record.indexOf(column); c >= 0 && record.fieldName(c) == column)
-                places.emplace_back(c, f);
+            else if (const qsizetype c = queryColumns.indexOf(column); c >= 0)
+                places.emplace_back(int(c), f);
         }
 
         while (query.next()) {
@@ -654,7 +659,7 @@ WriteResult Exporter::write(QIODevice& payers, QIODevice& charges, QIODevice& pe
             ++result.records[i];
             listener.recordWritten(++written);
         }
-        const QString error = stepError(query);
+        const QString error = query.errorText();
         if (!error.isEmpty()) {
             result.outcome = WriteResult::Outcome::Failed;
             result.message = readFailedMessage(error);
