@@ -3,6 +3,7 @@
 #include "GridRoutines.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 
@@ -38,7 +39,8 @@ ErrorList::ErrorList(QWidget* parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     setColumnWidth(0, 50);
     // Wide enough for its title in the fonts of this desktop.
-    setColumnWidth(1, qMax(80, horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
+    setColumnWidth(
+        1, qMax(80, horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
     setColumnWidth(2, 1000);
     clearRows();
 }
@@ -56,6 +58,14 @@ void ErrorList::addRow(int file, qint64 line, const QString& message)
     m_rows->item(row, 1)->setText(line == 0 ? QString() : QString::number(line));
     m_rows->item(row, 2)->setText(message);
     m_rows->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+}
+
+void ErrorList::addRows(const QList<Row>& rows, QLabel* count)
+{
+    for (const Row& row : rows)
+        addRow(row.file, row.line, row.message);
+    if (count)
+        count->setText(QString::number(filledRows()));
 }
 
 int ErrorList::filledRows() const

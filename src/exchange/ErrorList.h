@@ -2,6 +2,7 @@
 
 #include <QTableView>
 
+class QLabel;
 class QStandardItemModel;
 
 /// The list of errors of an import or an export: file number, line or record number (both
@@ -15,8 +16,18 @@ public:
 
     /// Empties the list down to its one empty row.
     void clearRows();
+    /// One error: file 1..3 and line or record number (0 = none for either).
+    struct Row
+    {
+        int file;
+        qint64 line;
+        QString message;
+    };
+
     /// Fills the empty last row and adds a new empty row below it.
     void addRow(int file, qint64 line, const QString& message);
+    /// The same for each row in turn; `count`, when given, then shows the filled rows.
+    void addRows(const QList<Row>& rows, QLabel* count = nullptr);
     /// Rows that hold an error.
     int filledRows() const;
     /// Copies the filled rows into a spreadsheet; nothing without errors.

@@ -73,7 +73,7 @@ public:
 
     void linesCounted(qint64 payers, qint64 charges, qint64 persons) override
     {
-        post([payers, charges, persons](TOpenFile_Form& form) {
+        BackgroundRun::post(m_form, [payers, charges, persons](TOpenFile_Form& form) {
             form.ColSvedPotreb_Label->setText(QString::number(payers));
             form.ColSvedNach_Label->setText(QString::number(charges));
             form.ColSvedPotrebRelations_Label->setText(QString::number(persons));
@@ -106,13 +106,14 @@ public:
     void stepDone(int step) override
     {
         flush();
-        post([step](TOpenFile_Form& form) { form.OpenFile_ProgressBar->setValue(step); });
+        BackgroundRun::post(
+            m_form, [step](TOpenFile_Form& form) { form.OpenFile_ProgressBar->setValue(step); });
     }
 
     void failure(const QString& message) override
     {
         flush();
-        post([message](TOpenFile_Form&) { showError(message); });
+        BackgroundRun::post(m_form, [message](TOpenFile_Form&) { showError(message); });
     }
 
     /// Hands over whatever is still pending.
@@ -120,17 +121,15 @@ public:
     {
         m_sinceShown.restart();
         if (!m_errors.isEmpty()) {
-            post([errors = std::move(m_errors)](TOpenFile_Form& form) {
-                for (const ErrorRow& row : errors)
-                    form.Error_SG->addRow(row.file, row.line, row.message);
-                form.ErrorCount_Label->setText(QString::number(form.filledErrorRows()));
+            BackgroundRun::post(m_form, [errors = std::move(m_errors)](TOpenFile_Form& form) {
+                form.Error_SG->addRows(errors, form.ErrorCount_Label);
             });
             m_errors.clear();
         }
         if (m_linesChanged) {
             m_linesChanged = false;
-            post([lines = m_lines, date = m_fileDate,
-                  organisation = m_organisation](TOpenFile_Form& form) {
+            BackgroundRun::post(m_form, [lines = m_lines, date = m_fileDate,
+                                         organisation = m_organisation](TOpenFile_Form& form) {
                 if (date.isValid())
                     form.DateFile_Label->setText(date.toString(u"dd.MM.yyyy"_s));
                 if (!organisation.isNull()) {
@@ -148,22 +147,9 @@ private:
     static constexpr qsizetype ErrorBatch = 200;
     static constexpr qint64 ShowEveryMs = 40;
 
-    struct ErrorRow
-    {
-        int file;
-        qint64 line;
-        QString message;
-    };
-
-    template <typename F> void post(F&& show)
-    {
-        // The window refuses to close while the import runs, so it outlives every call.
-        BackgroundRun::post(m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); });
-    }
-
     TOpenFile_Form* m_form;
     QElapsedTimer m_sinceShown;
-    QList<ErrorRow> m_errors;
+    QList<ErrorList::Row> m_errors;
     std::array<qint64, 3> m_lines{};
     bool m_linesChanged = false;
     QDate m_fileDate;

@@ -73,7 +73,7 @@ public:
     void writingStarted(qint64 total) override
     {
         flush();
-        post([total](TSaveFile_Form& form) {
+        BackgroundRun::post(m_form, [total](TSaveFile_Form& form) {
             form.SaveFile_ProgressBar->setRange(
                 0, int(qMin<qint64>(total, std::numeric_limits<int>::max())));
             form.SaveFile_ProgressBar->setValue(0);
@@ -92,15 +92,13 @@ public:
     {
         m_sinceRepaint.restart();
         if (!m_findings.isEmpty()) {
-            post([findings = std::move(m_findings)](TSaveFile_Form& form) {
-                for (const Finding& finding : findings)
-                    form.Error_SG->addRow(finding.file, finding.number, finding.message);
-                form.ErrorCount_Label->setText(QString::number(form.filledErrorRows()));
+            BackgroundRun::post(m_form, [findings = std::move(m_findings)](TSaveFile_Form& form) {
+                form.Error_SG->addRows(findings, form.ErrorCount_Label);
             });
             m_findings.clear();
         }
         if (m_written >= 0) {
-            post([written = m_written](TSaveFile_Form& form) {
+            BackgroundRun::post(m_form, [written = m_written](TSaveFile_Form& form) {
                 // Charges and persons without a payer are not written, so the count may
                 // stay below the bar's end; it never passes it.
                 if (written <= form.SaveFile_ProgressBar->maximum())
@@ -113,22 +111,9 @@ public:
 private:
     static constexpr qsizetype FindingBatch = 200;
 
-    struct Finding
-    {
-        int file;
-        qint64 number;
-        QString message;
-    };
-
-    template <typename F> void post(F&& show)
-    {
-        // The window refuses to close while the work runs, so it outlives every call.
-        BackgroundRun::post(m_form, [form = m_form, show = std::forward<F>(show)] { show(*form); });
-    }
-
     TSaveFile_Form* m_form;
     QElapsedTimer m_sinceRepaint;
-    QList<Finding> m_findings;
+    QList<ErrorList::Row> m_findings;
     qint64 m_written = -1;
 };
 

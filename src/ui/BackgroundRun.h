@@ -20,11 +20,13 @@ namespace BackgroundRun {
 /// run. The caller disables what must not run meanwhile and refuses to close.
 bool run(const Database& db, const std::function<void(Database&)>& work, QString* error);
 
-/// Has `show` run on the thread of `receiver`, after everything posted to it before. The
-/// receiver must outlive the run.
-template <typename F> void post(QObject* receiver, F&& show)
+/// Has `show(*receiver)` run on the thread of `receiver`, after everything posted to it
+/// before. The receiver must outlive the run (a window that refuses to close meanwhile).
+template <typename T, typename F> void post(T* receiver, F&& show)
 {
-    QMetaObject::invokeMethod(receiver, std::forward<F>(show), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        receiver, [receiver, show = std::forward<F>(show)] { show(*receiver); },
+        Qt::QueuedConnection);
 }
 
 } // namespace BackgroundRun
