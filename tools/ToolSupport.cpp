@@ -37,4 +37,18 @@ qint64 median(QList<qint64> values)
     return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
+qint64 least(const QList<qint64>& values)
+{
+    return values.isEmpty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+QString ratios(const QList<qint64>& program, const QList<qint64>& reference)
+{
+    const auto ratio = [](qint64 a, qint64 b) {
+        return QString::number(b > 0 ? double(a) / double(b) : 0.0, 'f', 2);
+    };
+    return ratio(median(program), median(reference)) + QStringLiteral("x median, ") +
+           ratio(least(program), least(reference)) + QStringLiteral("x least");
+}
+
 } // namespace ToolSupport

@@ -18,5 +18,9 @@ QDate periodFromText(const QString& text);
 
 /// The middle one of a benchmark's rounds (the upper middle of an even count); 0 for none.
 qint64 median(QList<qint64> values);
+/// The quickest of a benchmark's rounds; 0 for none.
+qint64 least(const QList<qint64>& values);
+/// "1.48x median, 1.41x least": the program's rounds over the reference's.
+QString ratios(const QList<qint64>& program, const QList<qint64>& reference);
 
 } // namespace ToolSupport

@@ -302,16 +302,13 @@ int main(int argc, char** argv)
 
     for (const QString& file : tsv)
         tsvBytes += QFileInfo(file).size();
-    const auto least = [](const QList<qint64>& values) { return *std::min_element(values.begin(), values.end()); };
-    const auto ratio = [](qint64 a, qint64 b) { return b > 0 ? double(a) / double(b) : 0.0; };
+    using ToolSupport::least;
     out << "over " << rounds << " rounds, least / median:\n";
     out << "  the nine checks: " << least(checksMs) << " / " << ToolSupport::median(checksMs) << " ms\n";
     out << "  export: " << least(exportMs) << " / " << ToolSupport::median(exportMs) << " ms\n";
     out << "  sqlite3 .mode tabs of the same three queries (" << tsvBytes / 1024 << " KiB): " << least(shellMs)
         << " / " << ToolSupport::median(shellMs) << " ms\n";
-    out << "export / sqlite3: "
-        << QString::number(ratio(ToolSupport::median(exportMs), ToolSupport::median(shellMs)), 'f', 2)
-        << "x median, " << QString::number(ratio(least(exportMs), least(shellMs)), 'f', 2) << "x least\n";
+    out << "export / sqlite3: " << ToolSupport::ratios(exportMs, shellMs) << '\n';
     out << "peak memory (VmHWM): " << peakMemoryKb() / 1024 << " MiB\n";
     return checked.passed && same ? 0 : 1;
 }

@@ -193,6 +193,9 @@ private:
     bool parseFile(FileKind kind, const QString& path);
     void insertLine(FileKind kind, SqliteStatement& insert, qint64 n, ParsedRow& parsed);
     void insertDetail(FileKind kind, SqliteStatement& scratch, qint64 n, ParsedRow& parsed);
+    /// Runs a bound insert of line `n`; a refusal is listed against the line, any other
+    /// failure stops the run. True when the row was stored.
+    bool store(SqliteStatement& insert, int file, qint64 n);
     const std::vector<qint64>& payersOf(const ParsedRow& parsed);
     bool copyPayers();
     QVariant streetBtiCode(const QVariant& streetCode);
@@ -396,12 +399,18 @@ void Importer::Run::insertLine(FileKind kind, SqliteStatement& insert, qint64 n,
     for (int i = 0; i < count - 1; ++i)
         insert.bindValue(i + 1, parsed.values[i]);
     insert.bindInt64(count, n);
+    store(insert, file, n);
+}
+
+bool Importer::Run::store(SqliteStatement& insert, int file, qint64 n)
+{
     if (insert.exec())
-        return;
+        return true;
     if (insert.valuesRefused())
         addError(file, n, u"Ошибка записи строки"_s);
     else
         m_databaseFailure = insert.errorText().trimmed();
+    return false;
 }
 
 void Importer::Run::insertDetail(FileKind kind, SqliteStatement& scratch, qint64 n,
@@ -426,13 +435,9 @@ void Importer::Run::insertDetail(FileKind kind, SqliteStatement& scratch, qint64
         insert.bindValue(int(i) + 3, parsed.values[m_detailSources[i]]);
     for (const qint64 payer : payers) {
         insert.bindInt64(1, payer);
-        if (insert.exec())
-            continue;
-        if (insert.valuesRefused())
-            addError(file, n, u"Ошибка записи строки"_s);
-        else
-            m_databaseFailure = insert.errorText().trimmed();
-        return;
+        // Copies of one line are refused alike: the first refusal is its one error row.
+        if (!store(insert, file, n))
+            return;
     }
 }
 
