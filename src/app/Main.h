@@ -103,6 +103,10 @@ private:
     void New_FileClick();
     void Open_FileClick();
     void Save_FileClick();
+    void showLoadedStatement(const QVariant& organisation);
+    /// Makes the record of an error row current (its payer first) and opens its editor;
+    /// a record that is not stored any more only gets a beep.
+    void openRecord(int file, qint64 number);
 
     Options m_options;
     Database m_db;

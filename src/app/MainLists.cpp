@@ -453,3 +453,30 @@ void TMain_Form::TotalSumContext_BBtnClick()
     m_totalsForm->show();
     m_totalsForm->raise();
 }
+
+void TMain_Form::openRecord(int file, qint64 number)
+{
+    const auto place = WorkingStatement::findRecord(m_db, file, number);
+    bool shown = place && T1_DBG->locate({place->t1Id});
+    if (shown && file == 2)
+        shown = T2_DBG->locate({place->t1Id, place->id});
+    else if (shown && file == 3)
+        shown = T3_DBG->locate({place->t1Id, place->id});
+    if (!shown) {
+        // Deleted since the list was made: the list stays, nothing else moves.
+        QApplication::beep();
+        return;
+    }
+    RememberListPositions();
+    switch (file) {
+    case 1:
+        EditT1_BBtnClick();
+        break;
+    case 2:
+        EditT2_BBtnClick();
+        break;
+    case 3:
+        EditT3_BBtnClick();
+        break;
+    }
+}

@@ -234,12 +234,25 @@ void TMain_Form::Open_FileClick()
     // The import empties the working tables itself once its three files are chosen and
     // open: a cancelled dialog or a missing file must not cost the operator the month.
     RememberListPositions();
-    QVariant organisation;
+    bool replaced = false;
     {
         TOpenFile_Form import(m_db, m_state, this);
+        connect(&import, &TOpenFile_Form::statementReplaced, this,
+                [this, &replaced](const QVariant& organisation) {
+                    replaced = true;
+                    showLoadedStatement(organisation);
+                });
+        connect(&import, &TOpenFile_Form::recordRequested, this, &TMain_Form::openRecord);
         import.exec();
-        organisation = import.lastOrganisation();
     }
+    if (!replaced) {
+        ReloadLists();
+        RememberListPositions();
+    }
+}
+
+void TMain_Form::showLoadedStatement(const QVariant& organisation)
+{
     // The statement's organisation is the one its payer file names last.
     if (!organisation.isNull()) {
         Dez_RxDBLC->setKeyValue(organisation);
@@ -257,5 +270,6 @@ void TMain_Form::Save_FileClick()
     }
     TSaveFile_Form exportWindow(m_db, m_state, Dez_RxDBLC->keyValue(), Dez_RxDBLC->currentText(),
                                 this);
+    connect(&exportWindow, &TSaveFile_Form::recordRequested, this, &TMain_Form::openRecord);
     exportWindow.exec();
 }

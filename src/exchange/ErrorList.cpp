@@ -3,6 +3,7 @@
 #include "GridRoutines.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -24,14 +25,42 @@ protected:
     }
 };
 
+/// The file and the line or record number of a row, kept beside their texts so that they
+/// sort as numbers and need no reading back.
+constexpr int NumberRole = Qt::UserRole + 1;
+
+/// Sorts the filled rows by the chosen column, numbers as numbers, and keeps the empty row
+/// last in either direction. Rows that tie keep the order they were found in.
+class ErrorSortProxy : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        const int last = sourceModel()->rowCount() - 1;
+        if (left.row() == last || right.row() == last) {
+            // Descending order reverses the answer, so the empty row must win the other way.
+            const bool leftIsEmpty = left.row() == last;
+            return sortOrder() == Qt::AscendingOrder ? !leftIsEmpty : leftIsEmpty;
+        }
+        if (left.column() < 2)
+            return left.data(NumberRole).toLongLong() < right.data(NumberRole).toLongLong();
+        return left.data().toString().localeAwareCompare(right.data().toString()) < 0;
+    }
+};
+
 } // namespace
 
 ErrorList::ErrorList(QWidget* parent)
     : QTableView(parent)
     , m_rows(new QStandardItemModel(0, 3, this))
+    , m_sorted(new ErrorSortProxy(this))
 {
     m_rows->setHorizontalHeaderLabels({u"Файл"_s, u"Номер строки"_s, u"Сообщение об ошибке"_s});
-    setModel(m_rows);
+    m_sorted->setSourceModel(m_rows);
+    setModel(m_sorted);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
@@ -42,7 +71,34 @@ ErrorList::ErrorList(QWidget* parent)
     setColumnWidth(
         1, qMax(80, horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
     setColumnWidth(2, 1000);
+    // Found order until the operator picks a column.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
     clearRows();
+    connect(this, &QTableView::doubleClicked, this, &ErrorList::activate);
+}
+
+void ErrorList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Taken here: passed on, Enter would press the window's default button and start
+        // the whole run again.
+        activate(currentIndex());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void ErrorList::activate(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    const int row = m_sorted->mapToSource(index).row();
+    const int file = int(m_rows->item(row, 0)->data(NumberRole).toLongLong());
+    const qint64 number = m_rows->item(row, 1)->data(NumberRole).toLongLong();
+    if (file != 0 && number != 0)
+        Q_EMIT recordActivated(file, number);
 }
 
 void ErrorList::clearRows()
@@ -53,11 +109,13 @@ void ErrorList::clearRows()
 
 void ErrorList::addRow(int file, qint64 line, const QString& message)
 {
-    const int row = m_rows->rowCount() - 1;
-    m_rows->item(row, 0)->setText(file == 0 ? QString() : QString::number(file));
-    m_rows->item(row, 1)->setText(line == 0 ? QString() : QString::number(line));
-    m_rows->item(row, 2)->setText(message);
-    m_rows->appendRow({new QStandardItem, new QStandardItem, new QStandardItem});
+    // The filled row goes in above the empty one, whole, so that a sorted list places it
+    // once.
+    auto* fileItem = new QStandardItem(file == 0 ? QString() : QString::number(file));
+    fileItem->setData(qint64(file), NumberRole);
+    auto* lineItem = new QStandardItem(line == 0 ? QString() : QString::number(line));
+    lineItem->setData(line, NumberRole);
+    m_rows->insertRow(m_rows->rowCount() - 1, {fileItem, lineItem, new QStandardItem(message)});
 }
 
 void ErrorList::addRows(const QList<Row>& rows, QLabel* count)

@@ -3,10 +3,13 @@
 #include <QTableView>
 
 class QLabel;
+class QSortFilterProxyModel;
 class QStandardItemModel;
 
 /// The list of errors of an import or an export: file number, line or record number (both
 /// empty for 0) and message, always followed by one empty row, as the operators know it.
+/// A click on a column's title sorts by it, the empty row staying last. A double click or
+/// Enter on a row that names a file and a line asks for that record.
 class ErrorList : public QTableView
 {
     Q_OBJECT
@@ -33,6 +36,16 @@ public:
     /// Copies the filled rows into a spreadsheet; nothing without errors.
     void copyToSpreadsheet();
 
+Q_SIGNALS:
+    /// The operator asked for the record of a row: file 1..3 and its line or record number.
+    void recordActivated(int file, qint64 number);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void activate(const QModelIndex& index);
+
     QStandardItemModel* m_rows;
+    QSortFilterProxyModel* m_sorted;
 };

@@ -268,6 +268,11 @@ TOpenFile_Form::TOpenFile_Form(Database& db, RunState& state, QWidget* parent)
 
     Error_SG = new ErrorList(this);
     Error_SG->setObjectName(u"Error_SG"_s);
+    connect(Error_SG, &ErrorList::recordActivated, this, [this](int file, qint64 number) {
+        // The records are being written while the run goes on.
+        if (!isRunning())
+            Q_EMIT recordRequested(file, number);
+    });
     layout->addWidget(Error_SG, 1);
 
     OpenFile_ProgressBar = new QProgressBar(this);
@@ -400,6 +405,9 @@ void TOpenFile_Form::OpenFile_BBtnClick()
     setRunning(false);
 
     using Outcome = Exchange::ImportResult::Outcome;
+    // The main window shows the new statement at once, so that the error rows lead to it.
+    if (result.outcome != Outcome::FileNotOpened)
+        Q_EMIT statementReplaced(m_lastOrganisation);
     switch (result.outcome) {
     case Outcome::ScratchNotCleared:
     case Outcome::WorkingNotCleared:

@@ -25,6 +25,14 @@ public:
     /// DezID of the last file-I line whose organisation field converted; null when none.
     QVariant lastOrganisation() const;
 
+Q_SIGNALS:
+    /// A double click or Enter on an error row: the record of file 1..3 with that number.
+    /// Not sent while the run goes on.
+    void recordRequested(int file, qint64 number);
+    /// A run has replaced the working statement (or emptied it); `organisation` is the
+    /// DezID its payer file named last, null when none.
+    void statementReplaced(const QVariant& organisation);
+
 private:
     class Progress;
 

@@ -227,6 +227,11 @@ TSaveFile_Form::TSaveFile_Form(Database& db, RunState& state, const QVariant& or
 
     Error_SG = new ErrorList(this);
     Error_SG->setObjectName(u"Error_SG"_s);
+    connect(Error_SG, &ErrorList::recordActivated, this, [this](int file, qint64 number) {
+        // The records are being written while the run goes on.
+        if (!isRunning())
+            Q_EMIT recordRequested(file, number);
+    });
     layout->addWidget(Error_SG, 1);
 
     SaveFile_ProgressBar = new QProgressBar(this);

@@ -28,6 +28,11 @@ public:
                    const QString& organisationName, QWidget* parent = nullptr);
     ~TSaveFile_Form() override;
 
+Q_SIGNALS:
+    /// A double click or Enter on an error row: the record of file 1..3 with that number.
+    /// Not sent while the run goes on.
+    void recordRequested(int file, qint64 number);
+
 private:
     class Progress;
 

@@ -145,4 +145,29 @@ int nextNumber(Database& db, const QString& table, const QString& column,
     return query.value(0).toInt();
 }
 
+std::optional<RecordPlace> findRecord(Database& db, int file, qint64 number)
+{
+    // A detail row only counts with its payer: the lists show it under that payer.
+    static const QString sql[] = {
+        u"SELECT T1_ID, 0\nFROM SvedPotreb_T1\nWHERE NumT1 = :Num\nORDER BY T1_ID\nLIMIT 1"_s,
+        u"SELECT t2.T1_ID, t2.T2_ID\nFROM SvedNach_T2 t2\n"
+        "JOIN SvedPotreb_T1 t1 ON t1.T1_ID = t2.T1_ID\n"
+        "WHERE t2.NumT2 = :Num\nORDER BY t2.T1_ID, t2.T2_ID\nLIMIT 1"_s,
+        u"SELECT t3.T1_ID, t3.T3_ID\nFROM SvedPotrebRelations_T3 t3\n"
+        "JOIN SvedPotreb_T1 t1 ON t1.T1_ID = t3.T1_ID\n"
+        "WHERE t3.NumT3 = :Num\nORDER BY t3.T1_ID, t3.T3_ID\nLIMIT 1"_s,
+    };
+    if (file < 1 || file > 3 || number <= 0)
+        return std::nullopt;
+    Query query(db, sql[file - 1]);
+    query.bind(u":Num"_s, number);
+    if (!query.exec()) {
+        db.setErrorString(query.errorText());
+        return std::nullopt;
+    }
+    if (!query.next())
+        return std::nullopt;
+    return RecordPlace{query.value(0).toInt(), query.value(1).toInt()};
+}
+
 } // namespace WorkingStatement

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 class Database;
 
 /// Changes of the statement being prepared that keep its derived columns true: the
@@ -45,5 +47,18 @@ bool addRelation(Database& db, const QString& name);
 /// a new record. `scopeT1Id` restricts it to one payer's rows (T2_ID, T3_ID).
 int nextNumber(Database& db, const QString& table, const QString& column,
                const QVariant& scopeT1Id = {});
+
+/// Where a record of the statement is: its payer's T1_ID, and for a charge or a person its
+/// own T2_ID or T3_ID (0 for a payer).
+struct RecordPlace
+{
+    int t1Id = 0;
+    int id = 0;
+};
+
+/// The record that file 1..3 numbers `number` (NumT1, NumT2 or NumT3), as an error list
+/// names it; nothing when no such record is stored (any more) or it cannot be read. A
+/// charge or person line that went to two payers sharing a key is found at the first.
+std::optional<RecordPlace> findRecord(Database& db, int file, qint64 number);
 
 } // namespace WorkingStatement

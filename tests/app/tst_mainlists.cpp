@@ -1,4 +1,5 @@
 #include "DataGrid.h"
+#include "ErrorList.h"
 #include "FakeDialogs.h"
 #include "LookupComboBox.h"
 #include "Main.h"
@@ -6,13 +7,14 @@
 #include "Search.h"
 #include "TestDatabase.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void loadDemoStatement();
     void loadCancelledKeepsStatement_data();
     void loadCancelledKeepsStatement();
+    void errorRowsOpenTheirRecords();
     void totalsWindowFollowsPayer();
     void menu();
     void searchWindowFindsInTheList();
@@ -486,6 +489,113 @@ void TestMainLists::loadCancelledKeepsStatement()
     QCOMPARE(count(u"SELECT count(*) FROM SvedPotrebRelations_T3"_s), 3);
     QCOMPARE(model("T1_DBG")->rowCount(), 3);
     QCOMPARE(m_form->state().fileNameT1, u"/tmp/P1_117_122026.TXT"_s);
+}
+
+void TestMainLists::errorRowsOpenTheirRecords()
+{
+    // The demo statement (734 records) with one bad field in a line of each file: the
+    // lines load, their fields empty, and each error row leads to its record.
+    const QDir samples(QStringLiteral(ORBELON_SAMPLES_DIR));
+    const struct
+    {
+        const char* name;
+        int line;
+        int field;
+        QByteArray value;
+    } faults[] = {{"P1_117_122026.TXT", 7, 20, "x"},
+                  {"P2_117_122026.TXT", 30, 7, "abc"},
+                  {"P3_117_122026.TXT", 12, 13, "x"}};
+    QStringList paths;
+    for (const auto& fault : faults) {
+        QFile in(samples.filePath(QString::fromLatin1(fault.name)));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = in.readAll().split('\n');
+        QList<QByteArray> fields = lines[fault.line - 1].split('\t');
+        fields[fault.field] = fault.value;
+        lines[fault.line - 1] = fields.join('\t');
+        paths << QDir(m_t->directory()).filePath(QString::fromLatin1(fault.name));
+        QFile out(paths.last());
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QVERIFY(out.write(lines.join('\n')) > 0);
+    }
+
+    // Closes whatever modal window opens over the import window, noting its class and the
+    // number of the record current in the list of that file at that moment.
+    QStringList opened;
+    QTimer poll;
+    poll.setInterval(5);
+    const auto doubleClick = [](QAbstractItemView* view, const QModelIndex& index) {
+        // The view takes a double click only on the row the button went down on.
+        const QPoint at = view->visualRect(index).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    };
+    const char* lists[] = {"T1_DBG", "T2_DBG", "T3_DBG"};
+    const char* numbers[] = {"NumT1", "NumT2", "NumT3"};
+    int listOfNext = 0;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() == u"OpenFile_Form"_s)
+            return;
+        const RecordSet& rs = model(lists[listOfNext])->recordSet();
+        opened
+            << QString::fromLatin1(modal->metaObject()->className()) + u' ' +
+                   rs.value(rs.currentRow(), QString::fromLatin1(numbers[listOfNext])).toString();
+        modal->close();
+    });
+
+    QVERIFY(runImport([&](QWidget* window) {
+        const char* boxes[] = {"SvedPotreb_FE", "SvedNach_FE", "SvedPotrebRelations_FE"};
+        for (int i = 0; i < 3; ++i)
+            window->findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))->setText(paths[i]);
+        window->findChild<QAbstractButton*>(u"OpenFile_BBtn"_s)->click();
+        QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice).size(), 1);
+        // The main window shows the new statement while the list is still open.
+        QCOMPARE(model("T1_DBG")->rowCount(), 50);
+
+        auto* errors = window->findChild<ErrorList*>(u"Error_SG"_s);
+        QCOMPARE(errors->filledRows(), 3);
+        // Sorted by file, last first: the rows must still lead to their own records.
+        errors->sortByColumn(0, Qt::DescendingOrder);
+        const auto rowOf = [errors](int file) {
+            for (int r = 0; r < errors->model()->rowCount(); ++r) {
+                if (errors->model()->index(r, 0).data().toString() == QString::number(file))
+                    return errors->model()->index(r, 1);
+            }
+            return QModelIndex();
+        };
+        QCOMPARE(rowOf(3).row(), 0);
+        QCOMPARE(errors->model()->index(3, 0).data().toString(), QString()); // empty row last
+        poll.start();
+        for (int file : {3, 1, 2}) {
+            listOfNext = file - 1;
+            const QModelIndex index = rowOf(file);
+            QVERIFY(index.isValid());
+            doubleClick(errors, index);
+        }
+        QCOMPARE(opened, (QStringList{u"TT3_Form 12"_s, u"TT1_Form 7"_s, u"TT2_Form 30"_s}));
+        QCOMPARE(QApplication::activeModalWidget(), window);
+        QCOMPARE(errors->filledRows(), 3);
+
+        // Enter does the same, and does not press the window's button to load again.
+        listOfNext = 1;
+        errors->setCurrentIndex(rowOf(2));
+        QTest::keyClick(errors, Qt::Key_Return);
+        QCOMPARE(opened.size(), 4);
+        QCOMPARE(opened.last(), u"TT2_Form 30"_s);
+        QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice).size(), 1);
+
+        // A record deleted since the list was made opens nothing; the empty row neither.
+        QVERIFY(m_t->exec(u"DELETE FROM SvedPotrebRelations_T3 WHERE NumT3 = 12"_s));
+        listOfNext = 2;
+        doubleClick(errors, rowOf(3));
+        doubleClick(errors, errors->model()->index(3, 2));
+        QTest::qWait(50);
+        QCOMPARE(opened.size(), 4);
+        QCOMPARE(QApplication::activeModalWidget(), window);
+        poll.stop();
+    }));
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Error), QStringList());
 }
 
 void TestMainLists::menu()

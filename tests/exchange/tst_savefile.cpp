@@ -9,15 +9,16 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QMap>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
@@ -102,6 +103,7 @@ private Q_SLOTS:
     void folderGoneSaysSo();
     void warningOnlyWhileChecking();
     void errorListToSpreadsheet();
+    void findingRowAsksForItsRecord();
     void closingRefusedDuringRun();
 
 private:
@@ -534,6 +536,30 @@ void TestSaveFile::errorListToSpreadsheet()
     QCOMPARE(sheet.count(u"<row "_s), 2);
     QVERIFY(sheet.contains(u"<row r=\"3\""_s));
     QFile::remove(m_opened.first());
+}
+
+void TestSaveFile::findingRowAsksForItsRecord()
+{
+    QVERIFY(fill({ConsistentPayer, ConsistentCharge, ConsistentPerson, PayerWithoutCharges}));
+    open();
+    m_form->show();
+    QSignalSpy asked(m_form.get(), &TSaveFile_Form::recordRequested);
+    save();
+    auto* grid = child<QTableView>("Error_SG");
+    // The finding names payer record 2; the empty row below it names nothing.
+    for (int row : {0, 1}) {
+        // The view takes a double click only on the row the button went down on.
+        const QPoint at = grid->visualRect(grid->model()->index(row, 2)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::keyClick(grid, Qt::Key_Enter);
+    QCOMPARE(asked.size(), 2);
+    for (const QList<QVariant>& arguments : asked)
+        QCOMPARE(arguments, (QList<QVariant>{1, qint64(2)}));
+    // Enter stays in the list: the run is not started again.
+    QCOMPARE(m_dialogs->texts(FakeDialogs::Kind::Notice), QStringList{WrittenMessage});
 }
 
 void TestSaveFile::closingRefusedDuringRun()

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void failedRecountKeepsPerson();
     void relations();
     void nextNumber();
+    void findRecord_data();
+    void findRecord();
 
 private:
     int count(const QString& sql) { return m_t->scalar(sql).toInt(); }
@@ -131,4 +133,48 @@ void TestWorkingStatement::nextNumber()
 }
 
 QTEST_GUILESS_MAIN(TestWorkingStatement)
+
+void TestWorkingStatement::findRecord_data()
+{
+    QTest::addColumn<int>("file");
+    QTest::addColumn<qint64>("number");
+    QTest::addColumn<int>("t1Id");
+    QTest::addColumn<int>("id");
+
+    QTest::newRow("payer by its number, not its key") << 1 << qint64(9) << 5 << 0;
+    QTest::newRow("payer") << 1 << qint64(2) << 2 << 0;
+    QTest::newRow("charge") << 2 << qint64(3) << 2 << 3;
+    QTest::newRow("person") << 3 << qint64(2) << 1 << 2;
+    QTest::newRow("charge of two payers: the first") << 2 << qint64(40) << 5 << 7;
+    QTest::newRow("deleted payer") << 1 << qint64(7) << 0 << 0;
+    QTest::newRow("charge without its payer") << 2 << qint64(50) << 0 << 0;
+    QTest::newRow("person without its payer") << 3 << qint64(60) << 0 << 0;
+    QTest::newRow("no line") << 2 << qint64(0) << 0 << 0;
+    QTest::newRow("no file") << 0 << qint64(1) << 0 << 0;
+    QTest::newRow("file out of range") << 4 << qint64(1) << 0 << 0;
+}
+
+void TestWorkingStatement::findRecord()
+{
+    QFETCH(int, file);
+    QFETCH(qint64, number);
+    QFETCH(int, t1Id);
+    QFETCH(int, id);
+    // Payer 5 is numbered 9; charge line 40 went to payers 5 and 6, who share a key; charge
+    // 50 and person 60 belong to payer 8, which is gone.
+    QVERIFY(m_t->exec(
+        u"INSERT INTO SvedPotreb_T1 (T1_ID, NumT1, PplCntReg) VALUES (6, 9, 1), (5, 9, 1)"_s));
+    QVERIFY(m_t->exec(uR"(INSERT INTO SvedNach_T2 (T1_ID, T2_ID, NumT2)
+        VALUES (6, 7, 40), (5, 7, 40), (8, 8, 50))"_s));
+    QVERIFY(
+        m_t->exec(u"INSERT INTO SvedPotrebRelations_T3 (T1_ID, T3_ID, NumT3) VALUES (8, 9, 60)"_s));
+
+    const auto place = WorkingStatement::findRecord(m_t->db(), file, number);
+    QCOMPARE(place.has_value(), t1Id != 0);
+    if (place) {
+        QCOMPARE(place->t1Id, t1Id);
+        QCOMPARE(place->id, id);
+    }
+}
+
 #include "tst_workingstatement.moc"
