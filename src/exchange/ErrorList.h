@@ -27,7 +27,7 @@ public:
         QString message;
     };
 
-    /// Fills the empty last row and adds a new empty row below it.
+    /// Adds a filled row above the empty last row.
     void addRow(int file, qint64 line, const QString& message);
     /// The same for each row in turn; `count`, when given, then shows the filled rows.
     void addRows(const QList<Row>& rows, QLabel* count = nullptr);
@@ -35,6 +35,10 @@ public:
     int filledRows() const;
     /// Copies the filled rows into a spreadsheet; nothing without errors.
     void copyToSpreadsheet();
+
+    /// Brings the row into view without scrolling sideways: the message column is wider
+    /// than the window, and a click on it would otherwise push the row's start out of view.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 Q_SIGNALS:
     /// The operator asked for the record of a row: file 1..3 and its line or record number.
