@@ -2,8 +2,12 @@
 // the exact rows on standard output, the files it writes, and the working database left
 // byte for byte as it was.
 
+#include "ActReports.h"
 #include "CommonFnc.h"
+#include "Exporter.h"
+#include "Importer.h"
 #include "PdfText.h"
+#include "Recalculation.h"
 #include "TestDatabase.h"
 
 #include <QCryptographicHash>
@@ -11,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -124,6 +130,10 @@ private Q_SLOTS:
     void summaryPrintsTheStatementFigures();
     void summaryWritesTheStatementAsPdf();
     void summaryWritesNoPdfAfterFindings();
+    void receiptsOfOneHouseAndOfAll();
+    void actsWriteTheSixReports();
+    void recalcGivesTheWindowsResult();
+    void recalcRefusesMissingTariffs();
     void cannotRun_data();
     void cannotRun();
     void help();
@@ -455,6 +465,167 @@ void TestOrbelonFiles::summaryWritesNoPdfAfterFindings()
     QVERIFY(!QFileInfo::exists(pdf));
 }
 
+namespace {
+
+/// Runs the import into `db` with nobody listening: the window's road to a loaded statement.
+bool importInto(Database& db, const QStringList& files)
+{
+    struct Quiet final : Exchange::ImportListener
+    {
+        void linesCounted(qint64, qint64, qint64) override {}
+        void linesRead(Exchange::FileKind, qint64) override {}
+        void payerLineRead(const QDate&, const QVariant&) override {}
+        void errorAdded(int, qint64, const QString&) override {}
+        void stepDone(int) override {}
+        void failure(const QString&) override {}
+    } quiet;
+    return Exchange::Importer(db).run(files[0], files[1], files[2], quiet).outcome ==
+           Exchange::ImportResult::Outcome::Completed;
+}
+
+} // namespace
+
+void TestOrbelonFiles::receiptsOfOneHouseAndOfAll()
+{
+    // Five payers moved into house 99 of the first payer's street, flats given out of order.
+    Statement statement = demoStatement();
+    const QString street = field(statement[0][0], 8);
+    const QStringList flats = {u"10"_s, u"2"_s, u"1"_s, u"7"_s, u"5"_s};
+    for (int i = 0; i < flats.size(); ++i) {
+        QStringList& payer = statement[0][i];
+        field(payer, 8) = street;
+        field(payer, 9) = u"99"_s;
+        field(payer, 10) = QString();
+        field(payer, 11) = QString();
+        field(payer, 12) = flats[i];
+    }
+    const QStringList files = writeStatement(statement);
+    // The files carry the street's BTI code, by which the house is chosen.
+    const QString bti = street;
+    const QString house = m_work->filePath(u"house.pdf"_s);
+    const RunResult one =
+        run(QStringList{u"receipts"_s} + files + QStringList{house, u"--house"_s, bti + u"/99"_s});
+    QCOMPARE(one.code, 0);
+    QCOMPARE(one.out, QString());
+    // Two receipts a sheet: 2 + 2 + 1, flats by their numbers' value.
+    QCOMPARE(pdfPages(house), 3);
+    QList<int> order;
+    const QRegularExpression flat(u"д\\. 99, кв\\.(\\d+)"_s);
+    for (auto it = flat.globalMatch(pdfText(house)); it.hasNext();)
+        order << it.next().captured(1).toInt();
+    QCOMPARE(order, (QList<int>{1, 2, 5, 7, 10}));
+
+    // Every house of the statement, each starting a sheet of its own.
+    QHash<QString, int> payersOfHouse;
+    for (QStringList line : statement[0]) {
+        QStringList address;
+        for (int number : {8, 9, 10, 11})
+            address << field(line, number).trimmed();
+        ++payersOfHouse[address.join(u'/')];
+    }
+    int sheets = 0;
+    for (const int payers : std::as_const(payersOfHouse))
+        sheets += (payers + 1) / 2;
+    const QString all = m_work->filePath(u"all.pdf"_s);
+    const RunResult every = run(QStringList{u"receipts"_s} + files + QStringList{all});
+    QCOMPARE(every.code, 0);
+    QCOMPARE(pdfPages(all), sheets);
+    QVERIFY2(every.err.contains(u"Извещений: "_s + QString::number(statement[0].size()) + u','),
+             qPrintable(every.err));
+    QVERIFY(pdfText(all).contains(u"Расчет платежей за Декабрь 2026 г."_s));
+}
+
+void TestOrbelonFiles::actsWriteTheSixReports()
+{
+    const QString folder = m_work->filePath(u"acts"_s);
+    const RunResult result = run(QStringList{u"acts"_s} + demoFiles() + QStringList{folder});
+    QCOMPARE(result.code, 0);
+    const QString organisation =
+        m_db->scalar(u"SELECT DezName FROM Sprav_Dez WHERE DezID = 117"_s).toString();
+    QStringList names;
+    for (const Acts::Kind kind :
+         {Acts::Kind::Services, Acts::Kind::HousesServices, Acts::Kind::HousesFlatsServices,
+          Acts::Kind::EnteredData, Acts::Kind::Payers, Acts::Kind::PayersWithPersons}) {
+        names << QDir(folder).entryList({QString::number(int(kind) + 1) + u" *.pdf"_s});
+        QCOMPARE(names.size(), int(kind) + 1);
+        const QString text = squeezed(pdfText(QDir(folder).filePath(names.last())));
+        // Each names what it is, whose it is and which month; their layout is the windows'.
+        for (const QString& expected : {squeezed(Acts::title(kind)), organisation})
+            QVERIFY2(text.contains(expected), qPrintable(names.last() + u": "_s + expected));
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 6);
+    QVERIFY(names.contains(u"5 Список плательщиков.pdf"_s));
+}
+
+void TestOrbelonFiles::recalcGivesTheWindowsResult()
+{
+    // Every tariff of the bank goes up by 1,37: each charge of the demo changes.
+    QVERIFY(m_db->exec(u"UPDATE TariffBank SET SummaT = SummaT + 137"_s));
+    const QString tool = newFolder();
+    const RunResult result =
+        run(QStringList{u"recalc"_s} + demoFiles() +
+            QStringList{tool, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    QCOMPARE(result.code, 0);
+    QVERIFY2(result.err.contains(u"Перерасчет произведен: начислений 550, плательщиков 50."_s),
+             qPrintable(result.err));
+
+    // The window's road on the same bank: load, recalculate, save with the same stamp.
+    QVERIFY(importInto(m_db->db(), demoFiles()));
+    struct Silent final : Bulk::RecalculationListener
+    {
+        void phaseStarted(Phase, qint64) override {}
+        void recordDone(qint64) override {}
+    } silent;
+    const QDate december(2026, 12, 1);
+    QCOMPARE(int(Bulk::recalculate(m_db->db(), december, silent).outcome),
+             int(Bulk::RecalculationResult::Outcome::Done));
+    const QString window = newFolder();
+    const Exchange::ExchangeFileNames names =
+        Exchange::standardFileNames(CommonFnc::WithTrailingBackslash(window), 117, december);
+    Exchange::ExportStamp stamp;
+    stamp.organisation = 117;
+    stamp.period = december;
+    stamp.today = QDate::currentDate();
+    struct Unheard final : Exchange::ExportListener
+    {
+        void checkFinding(int, qint64, const QString&) override {}
+    } unheard;
+    QCOMPARE(int(Exchange::Exporter(m_db->db()).write(names, stamp, unheard).outcome),
+             int(Exchange::WriteResult::Outcome::Written));
+    for (const QString& name : DemoNames) {
+        const QByteArray ours = readAll(QDir(tool).filePath(name));
+        QVERIFY(!ours.isEmpty());
+        QVERIFY2(ours == readAll(QDir(window).filePath(name)), qPrintable(name));
+    }
+    QVERIFY(readAll(QDir(tool).filePath(DemoNames[1])) !=
+            readAll(QStringLiteral(ORBELON_SAMPLES_DIR) + u'/' + DemoNames[1]));
+
+    // What it wrote passes the nine checks.
+    QStringList written;
+    for (const QString& name : DemoNames)
+        written << QDir(tool).filePath(name);
+    const RunResult checked = run(QStringList{u"check"_s} + written);
+    QCOMPARE(checked.code, 0);
+    QCOMPARE(checked.out, QString());
+}
+
+void TestOrbelonFiles::recalcRefusesMissingTariffs()
+{
+    // The refuse collection (service 8) has no tariff at all.
+    QVERIFY(m_db->exec(u"DELETE FROM TariffBank WHERE ServiceTotalID IN "
+                       "(SELECT ServiceTotalID FROM Sprav_Services WHERE ServiceID = 8)"_s));
+    const QString folder = m_work->filePath(u"out"_s);
+    const RunResult result =
+        run(QStringList{u"recalc"_s} + demoFiles() +
+            QStringList{folder, u"--org"_s, u"117"_s, u"--period"_s, u"122026"_s});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.out, QString());
+    QVERIFY2(result.err.contains(u"ставки/тарифы за указанный период"_s), qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"\n  Обращение с твердыми коммунальными отходами\n"_s),
+             qPrintable(result.err));
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
 void TestOrbelonFiles::cannotRun_data()
 {
     // "@1".."@3" stand for the demo files, "@empty" for a folder without a database,
@@ -490,6 +661,22 @@ void TestOrbelonFiles::cannotRun_data()
     QTest::newRow("PDF into a missing folder")
         << QStringList{u"summary"_s} + demo + QStringList{u"--pdf"_s, u"@empty/нет/сводная.pdf"_s}
         << u"Не удалось записать файл"_s;
+    QTest::newRow("receipts without their PDF")
+        << QStringList{u"receipts"_s} + demo << u"нужны три файла и файл PDF"_s;
+    QTest::newRow("house without its number")
+        << QStringList{u"receipts"_s} + demo + QStringList{u"r.pdf"_s, u"--house"_s, u"8500069"_s}
+        << u"неверный дом \"8500069\""_s;
+    QTest::newRow("house on no street of the statement")
+        << QStringList{u"receipts"_s} + demo + QStringList{u"r.pdf"_s, u"--house"_s, u"1/1"_s}
+        << u"Дом не найден в сведениях: улица с кодом БТИ 1, дом 1."_s;
+    QTest::newRow("receipts of an organisation the book lacks")
+        << QStringList{u"receipts"_s} + demo + QStringList{u"r.pdf"_s, u"--org"_s, u"99999"_s}
+        << u"Не указана организация."_s;
+    QTest::newRow("acts without a folder")
+        << QStringList{u"acts"_s} + demo << u"нужны три файла и папка для актов"_s;
+    QTest::newRow("recalc without an organisation")
+        << QStringList{u"recalc"_s} + demo + QStringList{u"out"_s, u"--period"_s, u"122026"_s}
+        << u"команде recalc нужны код организации (--org)"_s;
     QTest::newRow("--db without a value") << QStringList{u"check"_s} + demo + QStringList{u"--db"_s}
                                           << u"после --db нужно значение"_s;
     QTest::newRow("missing file") << QStringList{u"check"_s, u"@1"_s, u"nothere.txt"_s, u"@3"_s}

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void pdfHoldsEveryPage();
     void pdfFailureIsReported();
     void pdfPagesKeepTheirSize();
+    void pdfStreamWritesDocumentsInTurn();
     void withoutPrinterTheDocumentGoesIntoAFile();
     void previewTurnsPagesAndZooms();
     void previewSavesPdf();
@@ -144,6 +146,55 @@ void TestReportOutput::pdfPagesKeepTheirSize()
     QCOMPARE(pdfPageSizes(path), (QStringList{u"595 x 842"_s, u"842 x 595"_s, u"595 x 842"_s}));
     // The text at the landscape page's right is on the page, not cut off.
     QVERIFY(pdfText(path).split(u'\f').at(1).contains(u"Альбомная"_s));
+}
+
+void TestReportOutput::pdfStreamWritesDocumentsInTurn()
+{
+    ListReport three(3);
+    ListReport seventy(70);
+    const Prepared first = prepare(three.report);
+    const Prepared second = prepare(seventy.report);
+    const QString path = m_dir->filePath(u"поток.pdf"_s);
+    QVERIFY(writePdf(first, path));
+    const QByteArray before = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+
+    // Left unfinished, or with nothing in it, the stream leaves the old file alone.
+    {
+        PdfStream stream(path, u"Поток"_s);
+        QVERIFY(stream.add(second));
+    }
+    {
+        PdfStream stream(path, u"Поток"_s);
+        QVERIFY(stream.add(Prepared()));
+        QVERIFY(!stream.finish());
+        QCOMPARE(stream.error(), emptyDocumentMessage());
+    }
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+    old.close();
+
+    // Finished, it holds every document's pages in the order they came.
+    PdfStream stream(path, u"Поток"_s);
+    QVERIFY(stream.add(second));
+    QVERIFY(stream.add(first));
+    QVERIFY2(stream.finish(), qPrintable(stream.error()));
+    QCOMPARE(stream.pages(), second.pages.size() + first.pages.size());
+    const QStringList pages = pdfText(path).split(u'\f', Qt::SkipEmptyParts);
+    QCOMPARE(pages.size(), stream.pages());
+    QVERIFY(pages.at(second.pages.size() - 1).contains(u"70. Плательщик №70"_s));
+    QVERIFY(pages.last().contains(u"3. Плательщик №3"_s));
+
+    // A place it cannot write to is told at the first document, and nothing follows.
+    PdfStream nowhere(m_dir->filePath(u"нет/поток.pdf"_s), u"Поток"_s);
+    QVERIFY(!nowhere.add(first));
+    QVERIFY2(nowhere.error().startsWith(u"Не удалось записать файл"_s),
+             qPrintable(nowhere.error()));
+    QVERIFY(!nowhere.add(first));
+    QVERIFY(!nowhere.finish());
 }
 
 void TestReportOutput::withoutPrinterTheDocumentGoesIntoAFile()

@@ -5,7 +5,8 @@
 #include "Exporter.h"
 #include "Format.h"
 #include "Importer.h"
-#include "Query.h"
+#include "Paperwork.h"
+#include "Recalculation.h"
 #include "ReportPainter.h"
 #include "Schema.h"
 #include "SummaryStatement.h"
@@ -14,6 +15,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QTextStream>
@@ -36,6 +38,9 @@ enum class Command
     Check,
     Convert,
     Summary,
+    Receipts,
+    Acts,
+    Recalc,
     UserDataSave,
     UserDataRestore
 };
@@ -46,8 +51,10 @@ struct Options
     std::array<QString, 3> files;
     QString outDir;
     QString database;
-    /// summary --pdf: the summary statement's PDF.
+    /// summary --pdf: the summary statement's PDF; receipts: the receipts' PDF.
     QString pdf;
+    /// receipts --house: the one house to print.
+    std::optional<Paperwork::HouseChoice> house;
     QVariant organisation;
     QDate period;
 };
@@ -134,6 +141,12 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         options.command = Command::Convert;
     } else if (name == u"summary"_s) {
         options.command = Command::Summary;
+    } else if (name == u"receipts"_s) {
+        options.command = Command::Receipts;
+    } else if (name == u"acts"_s) {
+        options.command = Command::Acts;
+    } else if (name == u"recalc"_s) {
+        options.command = Command::Recalc;
     } else if (name == u"userdata"_s) {
         const QString what = arguments.value(1);
         if (what != u"save"_s && what != u"restore"_s) {
@@ -151,6 +164,10 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         allowed << u"--org"_s << u"--period"_s;
     if (options.command == Command::Summary)
         allowed << u"--pdf"_s << u"--org"_s << u"--period"_s;
+    if (options.command == Command::Receipts)
+        allowed << u"--house"_s << u"--org"_s << u"--period"_s;
+    if (options.command == Command::Acts || options.command == Command::Recalc)
+        allowed << u"--org"_s << u"--period"_s;
     QHash<QString, QString> values;
     QStringList positional;
     bool optionsEnded = false;
@@ -206,18 +223,39 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         options.database = values.value(u"--db"_s);
         return options;
     }
-    if (options.command == Command::Convert) {
+    const QString org = values.value(u"--org"_s);
+    const QString period = values.value(u"--period"_s);
+    if (options.command == Command::Convert || options.command == Command::Recalc) {
         if (positional.size() != 4) {
-            error = u"команде convert нужны три файла и папка для новых файлов."_s;
+            error = u"команде "_s + name + u" нужны три файла и папка для новых файлов."_s;
             return std::nullopt;
         }
         options.outDir = positional.takeLast();
-        const QString org = values.value(u"--org"_s);
-        const QString period = values.value(u"--period"_s);
         if (org.isEmpty() || period.isEmpty()) {
-            error =
-                u"команде convert нужны код организации (--org) и отчетный период (--period)."_s;
+            error = u"команде "_s + name +
+                    u" нужны код организации (--org) и отчетный период (--period)."_s;
             return std::nullopt;
+        }
+        if (!readStamp(org, period, options, error))
+            return std::nullopt;
+    } else if (options.command == Command::Receipts || options.command == Command::Acts) {
+        if (positional.size() != 4) {
+            error = options.command == Command::Receipts
+                        ? u"команде receipts нужны три файла и файл PDF для извещений."_s
+                        : u"команде acts нужны три файла и папка для актов и списков."_s;
+            return std::nullopt;
+        }
+        if (options.command == Command::Receipts)
+            options.pdf = positional.takeLast();
+        else
+            options.outDir = positional.takeLast();
+        if (const QString house = values.value(u"--house"_s); !house.isEmpty()) {
+            options.house = Paperwork::houseChoice(house);
+            if (!options.house) {
+                error = u"неверный дом \""_s + house +
+                        u"\": нужно КОД_УЛИЦЫ_БТИ/ДОМ[/КОРПУС[/СТРОЕНИЕ]], например 8500069/3."_s;
+                return std::nullopt;
+            }
         }
         if (!readStamp(org, period, options, error))
             return std::nullopt;
@@ -226,8 +264,6 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString& err
         return std::nullopt;
     } else if (options.command == Command::Summary) {
         options.pdf = values.value(u"--pdf"_s);
-        const QString org = values.value(u"--org"_s);
-        const QString period = values.value(u"--period"_s);
         if ((!org.isEmpty() || !period.isEmpty()) && options.pdf.isEmpty()) {
             error =
                 u"--org и --period команды summary задают организацию и период сводной ведомости в PDF (--pdf)."_s;
@@ -300,6 +336,37 @@ private:
     qint64 m_checkRows = 0;
 };
 
+/// Tells on the error stream how far the recalculation is, every few seconds.
+class RecalculationProgress final : public Bulk::RecalculationListener
+{
+public:
+    explicit RecalculationProgress(std::function<void(const QString&)> note)
+        : m_note(std::move(note))
+    {
+        m_sinceTold.start();
+    }
+
+    void phaseStarted(Phase phase, qint64 total) override
+    {
+        m_what = phase == Phase::Charges ? u"Пересчет начислений: "_s
+                                         : u"Пересчет итогов плательщиков: "_s;
+        m_total = total;
+    }
+    void recordDone(qint64 done) override
+    {
+        if (m_sinceTold.elapsed() < 2000)
+            return;
+        m_sinceTold.restart();
+        m_note(m_what + QString::number(done) + u" из "_s + QString::number(m_total));
+    }
+
+private:
+    std::function<void(const QString&)> m_note;
+    QElapsedTimer m_sinceTold;
+    QString m_what;
+    qint64 m_total = 0;
+};
+
 QString countText(qint64 count)
 {
     return count < 0 ? u"?"_s : QString::number(count);
@@ -318,6 +385,10 @@ QString FilesTool::usage()
   orbelon-files check ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--db БАЗА]
   orbelon-files convert ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ [--db БАЗА]
   orbelon-files summary ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III [--pdf ФАЙЛ.pdf [--org КОД] [--period ММГГГГ]] [--db БАЗА]
+  orbelon-files receipts ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ФАЙЛ.pdf [--house УЛИЦА_БТИ/ДОМ[/КОРПУС[/СТРОЕНИЕ]]]
+                [--org КОД] [--period ММГГГГ] [--db БАЗА]
+  orbelon-files acts ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА [--org КОД] [--period ММГГГГ] [--db БАЗА]
+  orbelon-files recalc ФАЙЛ_I ФАЙЛ_II ФАЙЛ_III ПАПКА --org КОД --period ММГГГГ [--db БАЗА]
   orbelon-files userdata save ФАЙЛ [--db БАЗА]
   orbelon-files userdata restore ФАЙЛ [--db БАЗА]
   orbelon-files --help
@@ -334,6 +405,18 @@ QString FilesTool::usage()
            записей, контрольная сумма I, контрольная сумма II (через TAB). С --pdf
            записывает и саму сводную ведомость в ФАЙЛ.pdf, если проверки не нашли
            ошибок; организация и период берутся из файла I, если не указаны.
+  receipts извещения всех домов (с --house - одного дома) в один ФАЙЛ.pdf: улицы по
+           названию, дома по номерам, квартиры по порядку номеров, по два извещения на
+           листе; каждый дом начинается с нового листа. Организация и период берутся
+           из файла I, если не указаны.
+  acts     четыре акта сводных данных и два списка плательщиков, как в окнах "Сводные
+           данные" и "Печать списка лиц", - шесть файлов PDF в ПАПКЕ (создается, если ее
+           нет), имена начинаются с номера и говорят, что в файле. Организация и период
+           берутся из файла I, если не указаны.
+  recalc   загружает файлы, пересчитывает начисления по ставкам/тарифам справочника
+           рабочей базы за период ММГГГГ, как окно "Пересчет", затем проверяет и
+           записывает файлы, как convert. Если на какие-то услуги нет ставок/тарифов за
+           период, они перечисляются, а пересчет и файлы не делаются (код 1).
   userdata save     записывает в ФАЙЛ данные пользователя из рабочей базы: организации,
                     обслуживаемые улицы и услуги, тарифы, коды БТИ домов. Файл
                     записывается целиком или не записывается вовсе.
@@ -344,10 +427,11 @@ QString FilesTool::usage()
 
 Параметры:
   --db БАЗА  рабочая база; по умолчанию Base/Dude.b в текущей папке. Команды check,
-             convert и summary базу не изменяют: файлы загружаются в ее временную
-             копию. Команда userdata restore изменяет саму базу.
+             convert, summary, receipts, acts и recalc базу не изменяют: файлы
+             загружаются в ее временную копию. Команда userdata restore изменяет саму
+             базу.
 
-Итоги загрузки и сообщения выводятся в поток ошибок (stderr).
+Итоги загрузки, ход долгой работы и сообщения выводятся в поток ошибок (stderr).
 Код завершения: 0 - ошибок нет, 1 - найдены ошибки (userdata restore: пропущены
 строки файла), 2 - команда не выполнена.
 )"_s;
@@ -369,46 +453,12 @@ bool writeSummaryPdf(Database& db, const Exchange::StatementSummary& summary,
 {
     // Unless told otherwise, the statement is the organisation's and the month's that
     // file I carries, when all its payers carry the same.
-    const auto single = [&db](const QString& sql) -> QVariant {
-        Query query(db, sql);
-        QVariant value;
-        int count = 0;
-        if (!query.exec())
-            return {};
-        while (query.next()) {
-            value = query.value(0);
-            ++count;
-        }
-        return count == 1 ? value : QVariant();
-    };
-    QVariant organisation = options.organisation;
-    if (!organisation.isValid() || organisation.isNull())
-        organisation =
-            single(u"SELECT DISTINCT DezID FROM SvedPotreb_T1 WHERE DezID IS NOT NULL"_s);
-    QDate period = options.period;
-    if (!period.isValid())
-        period = Format::dateFromVariant(
-            single(u"SELECT DISTINCT Mes FROM SvedPotreb_T1 WHERE Mes IS NOT NULL"_s));
-    if (!organisation.isValid() || organisation.isNull()) {
-        note(u"Организация сводной ведомости не определена по файлу I: укажите ее код (--org)."_s);
+    const std::optional<Paperwork::Stamp> stamp = Paperwork::statementStamp(
+        db, options.organisation, options.period, u"сводной ведомости"_s, note);
+    if (!stamp)
         return false;
-    }
-    if (!period.isValid()) {
-        note(
-            u"Отчетный период сводной ведомости не определен по файлу I: укажите его (--period ММГГГГ)."_s);
-        return false;
-    }
-    Query name(db, u"SELECT DezName FROM Sprav_Dez WHERE DezID = :DezID"_s);
-    name.bind(u":DezID"_s, organisation);
-    QString organisationName;
-    if (name.exec() && name.next())
-        organisationName = name.value(0).toString();
-    // An organisation the book does not know is still named, by its code.
-    if (organisationName.trimmed().isEmpty())
-        organisationName = organisation.toString();
-
     Report::Template report = Exchange::summaryStatementTemplate();
-    Exchange::fillSummaryStatement(report, summary, organisationName, period);
+    Exchange::fillSummaryStatement(report, summary, stamp->organisationName, stamp->period);
     QString error;
     if (!Report::writePdf(Report::prepare(report), options.pdf, &error)) {
         note(error);
@@ -516,6 +566,46 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
     if (imported.outcome != Exchange::ImportResult::Outcome::Completed)
         return Failed;
 
+    static const QString fileTitles[] = {u"файл I  "_s, u"файл II "_s, u"файл III"_s};
+    for (size_t i = 0; i < options.files.size(); ++i) {
+        note(fileTitles[i] + u" "_s + QFileInfo(options.files[i]).fileName() + u": всего строк "_s +
+             countText(imported.lines[i]) + u", прочитано "_s + countText(imported.read[i]) +
+             u", загружено "_s + countText(imported.loaded[i]));
+    }
+
+    if (options.command == Command::Recalc) {
+        // As the window does: nothing is recalculated while a service lacks its tariff.
+        QString error;
+        const QStringList missing = Bulk::missingTariffs(db, options.period, &error);
+        if (!error.isEmpty()) {
+            note(u"Ошибка чтения данных.\r\n"_s + error);
+            return Failed;
+        }
+        if (!missing.isEmpty()) {
+            note(u"В файле есть услуги, на которые в справочнике отсутствуют\r\n"
+                 "ставки/тарифы за указанный период.\r\n"
+                 "Необходимо дополнить справочные данные и повторить операцию."_s);
+            for (const QString& service : missing)
+                note(u"  "_s + service);
+            note(u"Пересчет не произведен, файлы не сформированы."_s);
+            return Findings;
+        }
+        RecalculationProgress progress([this](const QString& text) { note(text); });
+        const Bulk::RecalculationResult result = Bulk::recalculate(db, options.period, progress);
+        switch (result.outcome) {
+        case Bulk::RecalculationResult::Outcome::NoCharges:
+            note(result.message);
+            break;
+        case Bulk::RecalculationResult::Outcome::Failed:
+            note(result.message);
+            return Failed;
+        case Bulk::RecalculationResult::Outcome::Done:
+            note(u"Перерасчет произведен: начислений "_s + QString::number(result.charges) +
+                 u", плательщиков "_s + QString::number(result.payers) + u'.');
+            break;
+        }
+    }
+
     Exchange::Exporter exporter(db);
     const Exchange::RecordCounts counts = exporter.countRecords();
     // The export refuses such a statement before its checks; it is the first finding.
@@ -527,12 +617,6 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
         return Failed;
     }
 
-    static const QString fileTitles[] = {u"файл I  "_s, u"файл II "_s, u"файл III"_s};
-    for (size_t i = 0; i < options.files.size(); ++i) {
-        note(fileTitles[i] + u" "_s + QFileInfo(options.files[i]).fileName() + u": всего строк "_s +
-             countText(imported.lines[i]) + u", прочитано "_s + countText(imported.read[i]) +
-             u", загружено "_s + countText(imported.loaded[i]));
-    }
     note(u"Ошибок: "_s + QString::number(rows.total()) + u" (при загрузке "_s +
          QString::number(rows.importRows()) + u", при проверке перед сохранением "_s +
          QString::number(rows.checkRows()) + u")"_s);
@@ -546,6 +630,24 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
     case Command::UserDataRestore:
         return Failed; // answered before the files are loaded
 
+    case Command::Receipts:
+    case Command::Acts: {
+        const auto tell = [this](const QString& text) {
+            note(text);
+        };
+        const std::optional<Paperwork::Stamp> stamp = Paperwork::statementStamp(
+            db, options.organisation, options.period,
+            options.command == Command::Receipts ? u"извещений"_s : u"актов и списков"_s, tell);
+        if (!stamp)
+            return Failed;
+        const bool written =
+            options.command == Command::Receipts
+                ? Paperwork::writeReceipts(db, *stamp, options.house, options.pdf, tell)
+                : Paperwork::writeActs(db, *stamp, options.outDir, tell);
+        return written ? outcome : Failed;
+    }
+
+    case Command::Recalc:
     case Command::Convert: {
         if (counts.anyEmpty()) {
             note(u"Файлы не сформированы."_s);

@@ -1,6 +1,7 @@
-// orbelon-files: checks, converts and sums up the three exchange files of a statement
-// from the command line, with the program's own import, checks and export, on a private
-// copy of the working database. `orbelon-files --help` tells how.
+// orbelon-files: checks, converts, recalculates and sums up the three exchange files of a
+// statement and writes its receipts and acts from the command line, with the program's own
+// import, checks, export and reports, on a private copy of the working database.
+// `orbelon-files --help` tells how.
 
 #include "FilesTool.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv)
 {
     // A PDF is laid out with the system's fonts, which need a GUI application; the tool
     // shows no window, so it needs no display either. The other commands stay plain.
-    bool pdf = false;
+    // Receipts and acts are always PDFs.
+    bool pdf = argc > 1 && (QByteArray(argv[1]) == "receipts" || QByteArray(argv[1]) == "acts");
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--")

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace Report {
@@ -100,6 +102,64 @@ QString emptyDocumentMessage()
     return u"В документе нет ни одной страницы: печатать нечего."_s;
 }
 
+namespace {
+
+/// Paints documents one after another into a PDF on an open device, each page on paper of
+/// its own size.
+class PdfPages
+{
+public:
+    PdfPages(QIODevice& device, const QString& title)
+        : m_device(device)
+        , m_writer(&device)
+    {
+        m_writer.setTitle(title);
+        m_writer.setCreator(u"Орбелон"_s);
+    }
+
+    /// False with `reason` when the device refused a page.
+    bool add(const Prepared& report, QString& reason)
+    {
+        for (const Page& page : report.pages) {
+            if (!m_started) {
+                // The writer's first page takes the layout set before painting begins.
+                m_writer.setPageLayout(pageLayout(page.size));
+                if (!m_painter.begin(&m_writer)) {
+                    reason = m_device.errorString();
+                    return false;
+                }
+                m_started = true;
+            } else if (!m_writer.setPageLayout(pageLayout(page.size)) || !m_writer.newPage()) {
+                // A page of another size or orientation than the one before gets its own paper.
+                reason = m_device.errorString();
+                return false;
+            }
+            paintPage(m_painter, page, m_writer.resolution() / PixelsPerInch);
+        }
+        return true;
+    }
+
+    /// Ends the document; false with `reason` when the last bytes could not be written.
+    bool finish(QString& reason)
+    {
+        if (m_started && !m_painter.end()) {
+            reason = m_device.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    bool started() const { return m_started; }
+
+private:
+    QIODevice& m_device;
+    QPdfWriter m_writer;
+    QPainter m_painter;
+    bool m_started = false;
+};
+
+} // namespace
+
 bool writePdf(const Prepared& report, QIODevice& device, QString* error)
 {
     if (report.pages.isEmpty()) {
@@ -107,31 +167,11 @@ bool writePdf(const Prepared& report, QIODevice& device, QString* error)
             *error = emptyDocumentMessage();
         return false;
     }
-    QPdfWriter writer(&device);
-    writer.setTitle(report.title);
-    writer.setCreator(u"Орбелон"_s);
-    writer.setPageLayout(pageLayout(report.pages.isEmpty() ? a4Page() : report.pages.first().size));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
+    PdfPages pdf(device, report.title);
+    QString reason;
+    if (!pdf.add(report, reason) || !pdf.finish(reason)) {
         if (error)
-            *error = device.errorString();
-        return false;
-    }
-    const double scale = writer.resolution() / PixelsPerInch;
-    for (qsizetype i = 0; i < report.pages.size(); ++i) {
-        // A page of another size or orientation than the one before gets its own paper.
-        if (i > 0 &&
-            (!writer.setPageLayout(pageLayout(report.pages.at(i).size)) || !writer.newPage())) {
-            painter.end();
-            if (error)
-                *error = device.errorString();
-            return false;
-        }
-        paintPage(painter, report.pages.at(i), scale);
-    }
-    if (!painter.end()) {
-        if (error)
-            *error = device.errorString();
+            *error = reason;
         return false;
     }
     return true;
@@ -139,25 +179,83 @@ bool writePdf(const Prepared& report, QIODevice& device, QString* error)
 
 bool writePdf(const Prepared& report, const QString& path, QString* error)
 {
-    QSaveFile file(path);
+    PdfStream stream(path, report.title);
+    if (report.pages.isEmpty() || !stream.add(report) || !stream.finish()) {
+        if (error)
+            *error = report.pages.isEmpty() ? emptyDocumentMessage() : stream.error();
+        return false;
+    }
+    return true;
+}
+
+struct PdfStream::Writer
+{
+    explicit Writer(const QString& path, const QString& title)
+        : file(path)
+    {
+        if (file.open(QIODevice::WriteOnly))
+            pages.emplace(file, title);
+    }
+
+    QSaveFile file;
+    std::optional<PdfPages> pages;
+};
+
+PdfStream::PdfStream(const QString& path, const QString& title)
+    : m_path(path)
+    , m_title(title)
+{}
+
+PdfStream::~PdfStream()
+{
+    // An unfinished document never takes the file's place.
+    if (m_writer) {
+        m_writer->pages.reset();
+        m_writer->file.cancelWriting();
+    }
+}
+
+bool PdfStream::fail(const QString& reason)
+{
+    m_failed = true;
+    m_error = pdfFailedMessage(m_path, reason.isEmpty() ? m_writer->file.errorString() : reason);
+    m_writer->pages.reset();
+    m_writer->file.cancelWriting();
+    return false;
+}
+
+bool PdfStream::add(const Prepared& report)
+{
+    if (m_failed)
+        return false;
+    if (!m_writer) {
+        m_writer = std::make_unique<Writer>(m_path, m_title);
+        if (!m_writer->pages)
+            return fail(m_writer->file.errorString());
+    }
     QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = pdfFailedMessage(path, file.errorString());
+    if (!m_writer->pages->add(report, reason))
+        return fail(reason);
+    m_pages += report.pages.size();
+    return true;
+}
+
+bool PdfStream::finish()
+{
+    if (m_failed)
+        return false;
+    if (m_pages == 0) {
+        m_error = emptyDocumentMessage();
         return false;
     }
-    if (!writePdf(report, file, &reason)) {
-        file.cancelWriting();
-        if (error)
-            *error = pdfFailedMessage(path, reason.isEmpty() ? file.errorString() : reason);
-        return false;
-    }
+    QString reason;
+    if (!m_writer->pages->finish(reason))
+        return fail(reason);
+    m_writer->pages.reset();
     // The last bytes may meet a full disk only here.
-    if (!file.flush() || !file.commit()) {
-        if (error)
-            *error = pdfFailedMessage(path, file.errorString());
-        return false;
-    }
+    if (!m_writer->file.flush() || !m_writer->file.commit())
+        return fail(m_writer->file.errorString());
+    m_writer.reset();
     return true;
 }
 
