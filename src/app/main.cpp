@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // No display name: Qt would append it to every window's caption.
     QApplication::setApplicationName(u"orbelon"_s);
+    // The desktop shows the installed menu entry's name and icon for the program's windows.
+    QGuiApplication::setDesktopFileName(u"orbelon"_s);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     // Qt's own dialogs and buttons in Russian.
