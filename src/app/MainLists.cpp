@@ -467,7 +467,6 @@ void TMain_Form::openRecord(int file, qint64 number)
         QApplication::beep();
         return;
     }
-    RememberListPositions();
     switch (file) {
     case 1:
         EditT1_BBtnClick();

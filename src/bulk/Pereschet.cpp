@@ -149,9 +149,7 @@ void TPereschet_Form::Pereschet_BBtnClick()
         SearchNULLTariff_RxDBG->addItems(missing);
         SearchNULLTariff_Label->setEnabled(true);
         SearchNULLTariff_RxDBG->setEnabled(true);
-        Dialogs::current().error(u"В файле есть услуги, на которые в справочнике отсутствуют\r\n"
-                                 "ставки/тарифы за указанный период.\r\n"
-                                 "Необходимо дополнить справочные данные и повторить операцию."_s);
+        Dialogs::current().error(Bulk::missingTariffsMessage());
         return;
     }
     if (!Dialogs::current().question(

@@ -75,6 +75,13 @@ QStringList missingTariffs(Database& db, const QDate& period, QString* error)
     return names;
 }
 
+QString missingTariffsMessage()
+{
+    return u"В файле есть услуги, на которые в справочнике отсутствуют\r\n"
+           "ставки/тарифы за указанный период.\r\n"
+           "Необходимо дополнить справочные данные и повторить операцию."_s;
+}
+
 ChargeSums recalculatedSums(const Decimal& tariff, const Decimal& volume, const Decimal& oldSumma,
                             const Decimal& oldWoBenefit)
 {

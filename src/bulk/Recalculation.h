@@ -34,6 +34,8 @@ public:
 /// period, as "Name (variant)"; a charge of a lock device for a payer without a lock
 /// type has no variant and is not listed. Empty with `error` set when the read failed.
 QStringList missingTariffs(Database& db, const QDate& period, QString* error = nullptr);
+/// What the operator is told when missingTariffs() lists any service.
+QString missingTariffsMessage();
 
 struct RecalculationResult
 {

@@ -354,7 +354,7 @@ public:
     }
     void recordDone(qint64 done) override
     {
-        if (m_sinceTold.elapsed() < 2000)
+        if (m_sinceTold.elapsed() < Paperwork::ProgressEveryMs)
             return;
         m_sinceTold.restart();
         m_note(m_what + QString::number(done) + u" из "_s + QString::number(m_total));
@@ -582,9 +582,7 @@ int FilesTool::run(const QStringList& arguments, const QString& workingDir)
             return Failed;
         }
         if (!missing.isEmpty()) {
-            note(u"В файле есть услуги, на которые в справочнике отсутствуют\r\n"
-                 "ставки/тарифы за указанный период.\r\n"
-                 "Необходимо дополнить справочные данные и повторить операцию."_s);
+            note(Bulk::missingTariffsMessage());
             for (const QString& service : missing)
                 note(u"  "_s + service);
             note(u"Пересчет не произведен, файлы не сформированы."_s);

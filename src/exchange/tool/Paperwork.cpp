@@ -31,9 +31,6 @@ QVariant singleValue(Database& db, const QString& sql)
     return count == 1 ? value : QVariant();
 }
 
-/// How often a long run tells how far it is.
-constexpr qint64 ProgressEveryMs = 2000;
-
 } // namespace
 
 std::optional<Stamp> statementStamp(Database& db, const QVariant& organisation, const QDate& period,
@@ -96,11 +93,7 @@ bool writeReceipts(Database& db, const Stamp& stamp, const std::optional<HouseCh
 
     // The flats first, house by house: their number is the run's length, and a house
     // that is asked for but absent stops the run before anything is written.
-    struct HouseFlats
-    {
-        QList<qint64> payers;
-    };
-    QList<HouseFlats> houses;
+    QList<QList<qint64>> houses; // the payers of each house, in flat order
     qint64 total = 0;
     QString error;
     const QList<Receipts::Street> streets = Receipts::streets(db, &error);
@@ -117,11 +110,10 @@ bool writeReceipts(Database& db, const Stamp& stamp, const std::optional<HouseCh
                 (house.house.trimmed() != only->house || house.korp.trimmed() != only->korp ||
                  house.stroen.trimmed() != only->stroen))
                 continue;
-            HouseFlats flats;
+            QList<qint64>& payers = houses.emplaceBack();
             for (const Receipts::Flat& flat : Receipts::flats(db, street.id, house, &error))
-                flats.payers << flat.t1Id;
-            total += flats.payers.size();
-            houses << flats;
+                payers << flat.t1Id;
+            total += payers.size();
         }
         if (!error.isEmpty()) {
             note(u"Ошибка чтения данных.\n"_s + error);
@@ -140,11 +132,11 @@ bool writeReceipts(Database& db, const Stamp& stamp, const std::optional<HouseCh
     QElapsedTimer sinceTold;
     sinceTold.start();
     qint64 done = 0;
-    for (const HouseFlats& house : std::as_const(houses)) {
+    for (const QList<qint64>& house : std::as_const(houses)) {
         // Each house begins a sheet of its own: its receipts are cut and handed out together.
         Receipts::ReceiptJobs jobs(db, organisation, stamp.period,
                                    [&pdf](const Report::Prepared& job) { return pdf.add(job); });
-        for (const qint64 payer : house.payers) {
+        for (const qint64 payer : house) {
             if (!jobs.add(payer)) {
                 note(pdf.error().isEmpty() ? jobs.error() : pdf.error());
                 return false;

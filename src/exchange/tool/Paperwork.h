@@ -19,6 +19,9 @@ namespace Paperwork {
 /// Tells the operator one thing (a failure, a count, progress).
 using Note = std::function<void(const QString&)>;
 
+/// How often a long run tells how far it is, in milliseconds.
+inline constexpr qint64 ProgressEveryMs = 2000;
+
 /// Whose and which month's papers they are.
 struct Stamp
 {

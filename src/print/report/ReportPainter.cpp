@@ -149,8 +149,6 @@ public:
         return true;
     }
 
-    bool started() const { return m_started; }
-
 private:
     QIODevice& m_device;
     QPdfWriter m_writer;
