@@ -2,10 +2,12 @@
 
 #include "GridRoutines.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 
@@ -68,9 +70,13 @@ ErrorList::ErrorList(QWidget* parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     setColumnWidth(0, 50);
-    // Wide enough for its title in the fonts of this desktop.
-    setColumnWidth(
-        1, qMax(80, horizontalHeader()->fontMetrics().horizontalAdvance(u"Номер строки"_s) + 12));
+    // Wide enough for its title in the fonts of this desktop, also in bold (the title of a
+    // selected row's columns) and beside the sort mark.
+    QFont bold = horizontalHeader()->font();
+    bold.setBold(true);
+    const int mark = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, horizontalHeader()) +
+                     2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    setColumnWidth(1, qMax(80, QFontMetrics(bold).horizontalAdvance(u"Номер строки"_s) + 12 + mark));
     setColumnWidth(2, 1000);
     // Found order until the operator picks a column.
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
